@@ -1,0 +1,70 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace corvale {
+
+class FolderVisualDataDelegate;
+
+// One folder of a walked tree, and the scanner that builds such trees.
+//
+// The object on which visualizePath() is called is the scanner: it keeps the stop flag, the
+// delegate and the walk's counters, and is not part of the result. Every node of the result is
+// a new object. The walk runs synchronously on the calling thread and builds the tree alone;
+// the only state shared with other threads during a walk is the atomic stop flag
+// (requestStop() may be called from any thread). The finished tree belongs to the caller.
+// Paths are the kernel's bytes, not necessarily UTF-8.
+class FolderVisualData
+{
+public:
+    using Children = std::vector<std::shared_ptr<FolderVisualData>>;
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+
+    FolderVisualData();
+    ~FolderVisualData();
+    FolderVisualData(const FolderVisualData &) = delete;
+    FolderVisualData &operator=(const FolderVisualData &) = delete;
+
+    // Walks `path` and returns its tree, or nothing for an empty path or after a stop.
+    std::shared_ptr<FolderVisualData> visualizePath(const std::string &path);
+    void requestStop();
+    bool stopRequested() const;
+
+    const std::string &path() const { return m_path; }
+    void setPath(std::string path) { m_path = std::move(path); }
+    std::uint64_t size() const { return m_size; }
+    void setSize(std::uint64_t size) { m_size = size; }
+    std::uint64_t count() const { return m_count; }
+    void setCount(std::uint64_t count) { m_count = count; }
+    // Empty optional: no children at all (the node of a loose-files sector); a walked
+    // folder always has a vector, possibly empty, in enumeration order.
+    const std::optional<Children> &children() const { return m_children; }
+    void setChildren(std::optional<Children> children) { m_children = std::move(children); }
+
+    // Non-owning; the delegate must outlive the walk.
+    FolderVisualDataDelegate *delegate() const { return m_delegate; }
+    void setDelegate(FolderVisualDataDelegate *delegate) { m_delegate = delegate; }
+
+    // The clock of the 5-second progress throttle; tests inject their own.
+    void setClock(Clock clock);
+
+private:
+    struct Walk;
+
+    std::string m_path;
+    std::uint64_t m_size = 0;
+    std::uint64_t m_count = 0;
+    std::optional<Children> m_children;
+    FolderVisualDataDelegate *m_delegate = nullptr;
+    std::atomic<bool> m_stopRequested{false};
+    std::unique_ptr<Walk> m_walk; // scanner-only state, absent on result nodes
+};
+
+} // namespace corvale
