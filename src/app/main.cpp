@@ -17,6 +17,6 @@ int main(int argc, char **argv)
         return 1;
     }
     std::printf("%s\nitems=%llu bytes=%llu\n", root->path().c_str(), (unsigned long long)root->count(),
-                (unsigned long long)root->size());
+        (unsigned long long)root->size());
     return 0;
 }

@@ -34,8 +34,8 @@ bool FolderVisualData::stopRequested() const
     return m_stopRequested.load(std::memory_order_relaxed);
 }
 
-static std::shared_ptr<FolderVisualData> walkOne(const std::filesystem::path &p, FolderVisualData &scanner,
-                                                 std::uint64_t &items)
+static std::shared_ptr<FolderVisualData> walkOne(
+    const std::filesystem::path &p, FolderVisualData &scanner, std::uint64_t &items)
 {
     auto node = std::make_shared<FolderVisualData>();
     node->setPath(p.string());
@@ -43,8 +43,8 @@ static std::shared_ptr<FolderVisualData> walkOne(const std::filesystem::path &p,
     std::uint64_t size = 0, count = 0;
     std::error_code ec;
     ++items;
-    for (auto it = std::filesystem::directory_iterator(p, ec); !ec && it != std::filesystem::directory_iterator();
-         it.increment(ec)) {
+    for (auto it = std::filesystem::directory_iterator(p, ec);
+         !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
         if (scanner.stopRequested())
             return nullptr;
         if (it->is_directory(ec) && !it->is_symlink(ec)) {

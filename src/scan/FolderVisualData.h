@@ -63,7 +63,7 @@ private:
     std::uint64_t m_count = 0;
     std::optional<Children> m_children;
     FolderVisualDataDelegate *m_delegate = nullptr;
-    std::atomic<bool> m_stopRequested{false};
+    std::atomic<bool> m_stopRequested {false};
     std::unique_ptr<Walk> m_walk; // scanner-only state, absent on result nodes
 };
 

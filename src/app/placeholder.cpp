@@ -1,0 +1,1 @@
+// Placeholder until the first class of this library lands.
