@@ -41,6 +41,9 @@ DesktopColorScheme::DesktopColorScheme(const QDBusConnection &bus, QObject *pare
         app->installEventFilter(this);
     if (!m_bus.isConnected())
         return;
+    // The slot is found by its signature's type names, which only resolve once the type is
+    // registered; before any D-Bus variant has been received it is not, and the hook is refused.
+    qRegisterMetaType<QDBusVariant>();
     // Connected before the first read, so no change can slip between the answer and the signal.
     m_bus.connect(portalService, portalPath, settingsInterface, QStringLiteral("SettingChanged"), this,
         SLOT(onSettingChanged(QString, QString, QDBusVariant)));
