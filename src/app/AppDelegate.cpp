@@ -53,7 +53,7 @@ bool AppDelegate::applicationShouldTerminateAfterLastWindowClosed() const
 
 void AppDelegate::requestReview()
 {
-    Q_EMIT reviewRequested();
+    emit reviewRequested();
 }
 
 void AppDelegate::webBtn()

@@ -36,11 +36,11 @@ public:
     // The one-shot timer behind the review request, for those who must look at or drive it.
     QTimer *reviewTimer() { return &m_reviewTimer; }
 
-public Q_SLOTS:
+public slots:
     void requestReview();
     void webBtn();
 
-Q_SIGNALS:
+signals:
     // Emitted by requestReview(): no review service exists on Linux.
     void reviewRequested();
 

@@ -16,7 +16,8 @@ namespace corvale {
 // "org.freedesktop.appearance": 1 prefers dark, 2 prefers light), followed live through its
 // SettingChanged signal. Where no portal answers, or it states no preference, the lightness of
 // the application palette's window colour decides, re-read whenever that palette changes.
-// GUI thread only; every D-Bus call is asynchronous, so a slow or absent portal never blocks.
+// GUI thread only, made after the QGuiApplication; every D-Bus call is asynchronous, so a slow
+// or absent portal never blocks.
 class DesktopColorScheme : public QObject
 {
     Q_OBJECT
