@@ -31,21 +31,25 @@ void TestStackedBarLayout::placesBoxes_data()
 
     // Bar height 70, so the strip and every box are 50 high.
     QTest::newRow("one sector takes the whole width, no spacing off")
-        << Shares {1.0f} << 300.0 << 1.0 << Frames {{0, 0, 300, 50}};
+        << Shares {1.0f} << 300.0 << 1.0 << Frames {{0, 0, 300, 50}} << 300.0;
     QTest::newRow("three sectors with spacing 1 end at the right edge")
         << Shares {0.5f, 0.3f, 0.2f} << 301.0 << 1.0
         << Frames {{0, 0, 299 * 0.5, 50}, {150.5, 0, 299 * double(0.3f), 50},
-               {150.5 + 299 * double(0.3f) + 1, 0, 299 * double(0.2f), 50}};
+               {150.5 + 299 * double(0.3f) + 1, 0, 299 * double(0.2f), 50}}
+        << 301.0;
     // 0.002 of 298 is under a point: that box is hidden and the others share its room.
     const float rest = 1.0f - 0.002f;
     QTest::newRow("a sliver is hidden and the others widen to the right edge")
         << Shares {0.6f, 0.002f, 0.398f} << 300.0 << 1.0
         << Frames {{0, 0, 299 * double(0.6f) / rest, 50}, {},
-               {299 * double(0.6f) / rest + 1, 0, 299 * double(0.398f) / rest, 50}};
+               {299 * double(0.6f) / rest + 1, 0, 299 * double(0.398f) / rest, 50}}
+        << 300.0;
     QTest::newRow("every sector too small: nothing placed")
-        << Shares {0.001f, 0.001f, 0.001f} << 300.0 << 1.0 << Frames {{}, {}, {}};
-    QTest::newRow("no spacing: boxes touch") << Shares {
-        0.25f, 0.75f} << 200.0 << 0.0 << Frames {{0, 0, 201 * 0.25, 50}, {201 * 0.25, 0, 201 * 0.75, 50}};
+        << Shares {0.001f, 0.001f, 0.001f} << 300.0 << 1.0 << Frames {{}, {}, {}} << 0.0;
+    // The "+ 1" of the available width stays without spacing too: the boxes overshoot by one.
+    QTest::newRow("no spacing: boxes touch")
+        << Shares {0.25f, 0.75f} << 200.0 << 0.0
+        << Frames {{0, 0, 201 * 0.25, 50}, {201 * 0.25, 0, 201 * 0.75, 50}} << 201.0;
 }
 
 void TestStackedBarLayout::placesBoxes()
