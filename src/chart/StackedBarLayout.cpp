@@ -26,8 +26,25 @@ StackedBarLayout StackedBarLayout::compute(
 
     double available = availableWidth(width, spacing, shares.size());
     float remaining = 1.0f;
+    if (shares.size() > 1 && available < 0) {
+        // More boxes than the bar has room for gaps: measured against a negative width, every
+        // share would look too narrow, the largest most of all, and the bar would show the
+        // slivers. So the boxes that could not be a point wide on the whole bar go first.
+        std::size_t candidates = 0;
+        for (std::size_t i = 0; i < shares.size(); ++i) {
+            if ((width + 1) * shares[i] < 1.0) {
+                layout.boxes[i].hidden = true;
+                remaining -= shares[i];
+            } else {
+                ++candidates;
+            }
+        }
+        available = availableWidth(width, spacing, candidates);
+    }
     std::size_t visible = 0;
     for (std::size_t i = 0; i < shares.size(); ++i) {
+        if (layout.boxes[i].hidden)
+            continue;
         const float share = shares[i];
         const double w = available * share;
         if (w >= 1.0) {

@@ -46,6 +46,19 @@ void TestStackedBarLayout::placesBoxes_data()
         << 300.0;
     QTest::newRow("every sector too small: nothing placed")
         << Shares {0.001f, 0.001f, 0.001f} << 300.0 << 1.0 << Frames {{}, {}, {}} << 0.0;
+    // 501 boxes on 300: the gaps alone overdraw the width. Measured against that negative width
+    // the big share would be hidden first and nothing placed; the slivers go first instead.
+    Shares crowded {0.6f};
+    float crowdedRest = 1.0f;
+    for (int i = 0; i < 500; ++i) {
+        crowded.push_back(0.0008f);
+        crowdedRest -= 0.0008f;
+    }
+    // R is a float sum of 500 shares, so the big box ends a few thousandths past the edge.
+    Frames crowdedFrames {{0, 0, 300 * double(0.6f) / crowdedRest, 50}};
+    crowdedFrames.resize(501);
+    QTest::newRow("more boxes than points: the big share still shows")
+        << crowded << 300.0 << 1.0 << crowdedFrames << crowdedFrames[0].right();
     // The "+ 1" of the available width stays without spacing too: the boxes overshoot by one.
     QTest::newRow("no spacing: boxes touch")
         << Shares {0.25f, 0.75f} << 200.0 << 0.0
