@@ -74,7 +74,8 @@ void DynamicStackedViewBox::setShadowColor(const QColor &color)
         effect = new QGraphicsDropShadowEffect(this);
         setGraphicsEffect(effect);
     }
-    effect->setBlurRadius(kShadowBlurRadius);
+    // Qt's blur radius spreads about half as far as a layer's shadow radius of the same value.
+    effect->setBlurRadius(kShadowBlurRadius * 2);
     effect->setColor(color);
     effect->setOffset(0, 0);
 }

@@ -14,7 +14,7 @@ DynamicStackedViewPopup::DynamicStackedViewPopup(QWidget *parent)
     setAttribute(Qt::WA_TransparentForMouseEvents);
     resize(StackedBarLayout::kPopupWidth, StackedBarLayout::kPopupHeight);
     auto *shadow = new QGraphicsDropShadowEffect(this);
-    shadow->setBlurRadius(5);
+    shadow->setBlurRadius(5 * 2); // a layer's shadow radius of 5, in Qt's measure
     shadow->setColor(QColor(0, 0, 0, 102));
     shadow->setOffset(0, 0);
     setGraphicsEffect(shadow);
