@@ -332,6 +332,10 @@ void TestDynamicStackedView::leavingTheSelectedBoxKeepsItsHighlight()
     QTest::mouseMove(a, QPoint(10, 10));
     QTRY_VERIFY(!bar->popup()->isHidden());
     QCOMPARE(bar->popup()->title(), u"a"_qs);
+
+    // Rows rebuilt without that record: no popup is left naming it over an empty bar.
+    bar->setData({});
+    QVERIFY(bar->popup()->isHidden());
 }
 
 void TestDynamicStackedView::noHintLeavesThePopupOfAnother()
