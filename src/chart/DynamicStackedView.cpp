@@ -1,0 +1,291 @@
+#include "DynamicStackedView.h"
+
+#include "DynamicStackedViewBox.h"
+#include "DynamicStackedViewDelegate.h"
+#include "DynamicStackedViewPopup.h"
+#include "StackedBarLayout.h"
+
+#include <QCursor>
+#include <QEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <optional>
+
+namespace corvale {
+
+DynamicStackedView::DynamicStackedView(QWidget *parent)
+    : QWidget(parent)
+    , m_popup(new DynamicStackedViewPopup(this))
+{
+    m_popup->hide();
+    const double barHeight
+        = barSize().height() - StackedBarLayout::kStripTopGap - StackedBarLayout::kStripBottom;
+    m_stripRect
+        = QRectF(0, kTopMargin + StackedBarLayout::kStripTopGap, width(), barHeight > 0 ? barHeight : 1);
+    appearanceChanged();
+}
+
+DynamicStackedView::~DynamicStackedView()
+{
+    // Boxes die with the bar; they must not call back into a half-destroyed one.
+    for (auto *box : m_boxes) {
+        if (box)
+            box->detachFromView();
+    }
+}
+
+void DynamicStackedView::setData(Sectors sectors)
+{
+    discardBoxes();
+    m_sectors = std::move(sectors);
+    const std::size_t count = m_sectors.size();
+    m_boxes.assign(count, nullptr);
+    m_boxIndex.resize(count);
+    m_indexOfSector.clear();
+    m_indexOfSector.reserve(count);
+    std::optional<std::size_t> selected;
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto &sector = m_sectors[i];
+        m_boxIndex[i] = m_indexOfSector.try_emplace(sector.get(), i).first->second;
+        if (sector && sector->isSelected())
+            selected = m_boxIndex[i];
+    }
+    m_dimUnselected = false;
+    m_popup->raise();
+    updateLayout();
+    if (selected) {
+        auto *box = ensureBox(*selected);
+        box->setSelected(true);
+        box->sector()->setSelected(true);
+        changeSelection(box, true);
+    }
+    m_trackColor = QColor();
+    update();
+}
+
+void DynamicStackedView::discardBoxes()
+{
+    for (auto *box : m_boxes) {
+        if (!box)
+            continue;
+        // The box may be the one whose click led here, still inside its own event handler.
+        box->detachFromView();
+        box->hide();
+        box->deleteLater();
+    }
+    m_boxes.clear();
+    // A popup naming a record that is no longer shown would stay up over a bar without it.
+    if (m_highlightedBox)
+        changeHighlight(nullptr);
+}
+
+DynamicStackedViewBox *DynamicStackedView::ensureBox(std::size_t index)
+{
+    auto *&box = m_boxes[index];
+    if (box)
+        return box;
+    box = new DynamicStackedViewBox(this);
+    const auto &sector = m_sectors[index];
+    box->setBackgroundColor(sector->color());
+    box->setSector(sector);
+    if (m_dimUnselected)
+        box->setOpacity(0.5);
+    // Below its siblings: under the selected box and the popup, never overlapping another box.
+    box->lower();
+    box->hide();
+    return box;
+}
+
+DynamicStackedViewBox *DynamicStackedView::boxForSector(
+    const std::shared_ptr<DynamicStackedViewSector> &sector) const
+{
+    const auto it = m_indexOfSector.find(sector.get());
+    return it == m_indexOfSector.end() ? nullptr : m_boxes[it->second];
+}
+
+void DynamicStackedView::setCornerRadius(int radius)
+{
+    if (radius == m_cornerRadius)
+        return;
+    m_cornerRadius = radius;
+    update();
+}
+
+void DynamicStackedView::setSectorSpacing(double spacing)
+{
+    if (spacing == m_sectorSpacing)
+        return;
+    m_sectorSpacing = spacing;
+    updateLayout();
+}
+
+int DynamicStackedView::popupTop() const
+{
+    // (x, H − 32, 120, 36) from the bottom: its top is 4 above the bar's, at the widget's top.
+    const double barHeight = barSize().height();
+    return int(
+        height() - (barHeight - StackedBarLayout::kPopupBottomBelowTop) - StackedBarLayout::kPopupHeight);
+}
+
+void DynamicStackedView::updateLayout()
+{
+    const QSizeF bar = barSize();
+    std::vector<float> shares(m_sectors.size());
+    for (std::size_t i = 0; i < m_sectors.size(); ++i)
+        shares[i] = m_sectors[i] ? m_sectors[i]->sectorPercentage() : 0.0f;
+    const auto layout = StackedBarLayout::compute(shares, bar.width(), bar.height(), m_sectorSpacing);
+    if (!layout.valid)
+        return;
+
+    // (0, 6, W, b) from the bottom is (0, height − 6 − b, W, b) from the top.
+    m_stripRect = QRectF(
+        0, height() - StackedBarLayout::kStripBottom - layout.barHeight, bar.width(), layout.barHeight);
+    update();
+
+    for (std::size_t i = 0; i < layout.boxes.size(); ++i) {
+        auto *box = m_boxes[m_boxIndex[i]];
+        if (!box)
+            continue; // made when first placed; a box never made has nothing to hide or show
+        box->setVisible(!layout.boxes[i].hidden);
+    }
+
+    const QPoint pointer = QCursor::pos();
+    const QPointF stripOrigin = m_stripRect.topLeft();
+    for (std::size_t i = 0; i < layout.boxes.size(); ++i) {
+        const auto &placement = layout.boxes[i];
+        if (!placement.placed || !m_sectors[i])
+            continue;
+        auto *box = ensureBox(m_boxIndex[i]);
+        box->show();
+        // A box spans the strip's height, so its frame reads the same from either origin.
+        box->setFrame(placement.frame.translated(stripOrigin), pointer);
+        if (box == m_highlightedBox)
+            m_popup->move(StackedBarLayout::anchoredPopupX(placement.frame), popupTop());
+    }
+}
+
+void DynamicStackedView::changeSelection(DynamicStackedViewBox *box, bool silent)
+{
+    if (!box || !box->sector() || box->sector()->isDisabled())
+        return;
+    const auto sector = box->sector();
+    const QPointer<DynamicStackedView> self(this);
+
+    if (box->isSelected()) {
+        for (auto *other : m_boxes) {
+            if (!other)
+                continue;
+            other->setSelected(false);
+            other->setBorderWidth(0);
+            other->setOpacity(0.5);
+            other->setShadowColor(QColor());
+            other->setCornerRadius(0);
+            other->mouseExited();
+        }
+        // Records without a box yet carry the selection too.
+        for (const auto &each : m_sectors) {
+            if (each)
+                each->setSelected(false);
+        }
+        m_dimUnselected = true;
+
+        box->setOpacity(1.0);
+        box->setSelected(true);
+        sector->setSelected(true);
+        box->setBorderWidth(3.0);
+        box->setCornerRadius(5.0);
+        box->mouseEntered();
+        // Its border and shadow go over its neighbours, the popup over everything.
+        box->raise();
+        m_popup->raise();
+        QColor shadow = sector->highlightColor();
+        shadow.setAlphaF(1.0f);
+        box->setShadowColor(shadow);
+        if (m_delegate && !silent)
+            m_delegate->didSelectSector(sector, this);
+    } else {
+        for (auto *other : m_boxes) {
+            if (!other)
+                continue;
+            other->setSelected(false);
+            other->setBorderWidth(0);
+            other->setOpacity(1.0);
+            other->setCornerRadius(0);
+            other->setShadowColor(QColor());
+        }
+        for (const auto &each : m_sectors) {
+            if (each)
+                each->setSelected(false);
+        }
+        m_dimUnselected = false;
+        if (m_delegate && !silent)
+            m_delegate->didRemoveSelectionInView(this);
+    }
+    // The delegate may have rebuilt the rows; the closing pass then runs on what this bar shows now.
+    if (self)
+        updateLayout();
+}
+
+void DynamicStackedView::changeHighlight(DynamicStackedViewBox *box)
+{
+    if (!box) {
+        m_popup->hide();
+        m_highlightedBox = nullptr;
+        return;
+    }
+    const auto &sector = box->sector();
+    if (sector && sector->noHint())
+        return;
+    // A null text shows as an empty line.
+    m_popup->setTexts(sector ? sector->title() : QString(), sector ? sector->subtitle() : QString());
+    m_popup->show();
+    const QRectF inStrip = box->frame().translated(-m_stripRect.topLeft());
+    m_popup->move(StackedBarLayout::popupX(inStrip, barSize().width()), popupTop());
+    m_highlightedBox = box;
+}
+
+void DynamicStackedView::toOpenMenu(DynamicStackedViewBox *box)
+{
+    if (m_delegate && box)
+        m_delegate->willOpenMenuForSector(box->sector(), this);
+}
+
+void DynamicStackedView::appearanceChanged()
+{
+    if (!m_sectors.empty())
+        return;
+    const bool dark = palette().color(QPalette::Window).lightness() < 128;
+    m_trackColor = dark ? QColor(255, 255, 255, 13) : QColor(0, 0, 0, 13);
+    update();
+}
+
+QSize DynamicStackedView::sizeHint() const
+{
+    return QSize(400, 70 + kTopMargin);
+}
+
+void DynamicStackedView::resizeEvent(QResizeEvent *)
+{
+    updateLayout();
+}
+
+void DynamicStackedView::paintEvent(QPaintEvent *)
+{
+    if (!m_trackColor.isValid() || m_stripRect.height() <= 0)
+        return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath path;
+    path.addRoundedRect(m_stripRect, m_cornerRadius, m_cornerRadius);
+    painter.fillPath(path, m_trackColor);
+}
+
+void DynamicStackedView::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::PaletteChange)
+        appearanceChanged();
+    QWidget::changeEvent(event);
+}
+
+} // namespace corvale

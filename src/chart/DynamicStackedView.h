@@ -1,0 +1,110 @@
+#pragma once
+
+#include "DynamicStackedViewSector.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <unordered_map>
+
+namespace corvale {
+
+class DynamicStackedViewBox;
+class DynamicStackedViewDelegate;
+class DynamicStackedViewPopup;
+
+// One horizontal stacked bar: a strip of boxes, one per sector, as wide as the sectors' shares,
+// with a popup above it naming the hovered or selected sector. Reports clicks and context-menu
+// openings to its delegate. GUI thread only. Owns its boxes and popup; holds its sectors strongly;
+// the delegate is not owned and must outlive the bar or be reset with setDelegate(nullptr).
+//
+// Geometry. The bar's rules measure a bar of W × H from the bottom left, y upward: the strip at
+// (0, 6, W, H − 20), the popup at (x, H − 32, 120, 36), so the popup reaches 4 above the bar's
+// top. To draw it in full without reaching outside the widget, the widget keeps its top
+// kTopMargin pixels free for it: W is the widget's width and H its height minus kTopMargin.
+// In Qt's coordinates (top left, y down) a rect (x, y, w, h) of the rules lies at
+// (x, height() − y − h, w, h): the strip starts at y 14 + kTopMargin and the popup at y 0.
+// The embedding widget only has to give the bar kTopMargin more pixels of height than the bar of
+// the rules (74 for a bar of 70): the band above the strip is then 18 pixels, 14 of the rules and
+// the popup's 4. A bar lower than 20 + kTopMargin has no strip to show.
+//
+// There is no strip widget: boxes are children of the bar, placed at the strip's origin, so the
+// selected box's shadow can spill over the free band above and below the strip. Boxes exist
+// only for sectors that have been wide enough to show (or were selected): a bar of 50,000
+// sectors whose slivers the layout hides makes a few hundred widgets.
+class DynamicStackedView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kTopMargin = 4;
+
+    explicit DynamicStackedView(QWidget *parent = nullptr);
+    ~DynamicStackedView() override;
+
+    // Replaces every box; a sector whose record is selected is shown selected again, silently
+    // (the last one wins, the others are cleared).
+    void setData(Sectors sectors);
+    const Sectors &sectors() const { return m_sectors; }
+
+    int cornerRadius() const { return m_cornerRadius; }
+    void setCornerRadius(int radius);
+    double sectorSpacing() const { return m_sectorSpacing; }
+    void setSectorSpacing(double spacing);
+
+    DynamicStackedViewDelegate *delegate() const { return m_delegate; }
+    void setDelegate(DynamicStackedViewDelegate *delegate) { m_delegate = delegate; }
+
+    // Applies the box's own selected flag to the whole bar: true makes it the only selected box,
+    // false removes the selection. Ignored for a disabled sector. Tells the delegate unless silent.
+    void changeSelection(DynamicStackedViewBox *box, bool silent);
+    // Shows the popup for the box, or hides it for nullptr. A noHint sector leaves it as it is.
+    void changeHighlight(DynamicStackedViewBox *box);
+    // Told by a box just before its context menu opens.
+    void toOpenMenu(DynamicStackedViewBox *box);
+
+    // The layout pass: hides slivers, places the boxes, re-anchors the popup. Runs on resize,
+    // on a spacing change, after setData and after each selection change.
+    void updateLayout();
+    // Shows the faint empty-bar track in the current light or dark palette, if there are no sectors.
+    void appearanceChanged();
+
+    QSizeF barSize() const { return QSizeF(width(), height() - kTopMargin); }
+    // The strip in widget coordinates, as the last layout pass set it.
+    QRectF stripRect() const { return m_stripRect; }
+    // The empty-bar track's colour; invalid when the strip is clear.
+    QColor trackColor() const { return m_trackColor; }
+    DynamicStackedViewBox *boxForSector(const std::shared_ptr<DynamicStackedViewSector> &sector) const;
+    DynamicStackedViewBox *highlightedBox() const { return m_highlightedBox; }
+    DynamicStackedViewPopup *popup() const { return m_popup; }
+    int popupTop() const;
+
+    QSize sizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    DynamicStackedViewBox *ensureBox(std::size_t index);
+    void discardBoxes();
+
+    Sectors m_sectors;
+    // For each position, the position of the first occurrence of its record: a record given
+    // twice is one box, as boxes are matched to records by identity.
+    std::vector<std::size_t> m_boxIndex;
+    std::unordered_map<const DynamicStackedViewSector *, std::size_t> m_indexOfSector;
+    std::vector<DynamicStackedViewBox *> m_boxes; // by first position; nullptr until needed
+    DynamicStackedViewPopup *m_popup = nullptr;
+    QPointer<DynamicStackedViewBox> m_highlightedBox;
+    DynamicStackedViewDelegate *m_delegate = nullptr;
+    QRectF m_stripRect;
+    QColor m_trackColor;
+    double m_sectorSpacing = 0;
+    int m_cornerRadius = 0;
+    // A selection is shown: boxes made from now on start dimmed like the other unselected ones.
+    bool m_dimUnselected = false;
+};
+
+} // namespace corvale
