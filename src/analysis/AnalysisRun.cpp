@@ -38,7 +38,11 @@ AnalysisRun::~AnalysisRun() = default;
 
 void AnalysisRun::run()
 {
-    auto tree = processVD(m_path);
+    // A stop that came while the task waited for a thread: the walk would clear it and run to
+    // its end for nothing.
+    std::shared_ptr<FolderVisualData> tree;
+    if (!m_scanner->stopRequested())
+        tree = processVD(m_path);
     const quint64 number = m_number;
     m_link->post([number, tree = std::move(tree)](StorageWindowController &controller) mutable {
         controller.walkEnded(number, std::move(tree));

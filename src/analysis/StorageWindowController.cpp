@@ -74,11 +74,13 @@ void StorageWindowController::setTableData(std::vector<Sectors> rows, QList<QByt
     Q_ASSERT(rows.size() == size_t(paths.size()));
     m_tableData = std::move(rows);
     m_pathsData = std::move(paths);
+    reloadRowsTable();
 }
 
 void StorageWindowController::setDirectoryItems(Entries items)
 {
     m_directoryItems = std::move(items);
+    reloadFileTable();
 }
 
 QColor StorageWindowController::spinnerColor() const
