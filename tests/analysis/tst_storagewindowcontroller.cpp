@@ -5,17 +5,17 @@
 #include "StorageWindowController.h"
 
 #include <QLabel>
-#include <QMutex>
 #include <QPushButton>
 #include <QSemaphore>
-#include <QSet>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThreadPool>
-#include <QWaitCondition>
 
+#include <condition_variable>
 #include <deque>
+#include <mutex>
+#include <set>
 
 using namespace corvale;
 
@@ -48,42 +48,41 @@ class Gate
 public:
     void hold(quint64 run)
     {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard lock(m_mutex);
         m_held.insert(run);
     }
     void release(quint64 run)
     {
-        QMutexLocker lock(&m_mutex);
-        m_held.remove(run);
-        m_changed.wakeAll();
+        std::lock_guard lock(m_mutex);
+        m_held.erase(run);
+        m_changed.notify_all();
     }
     void releaseAll()
     {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard lock(m_mutex);
         m_held.clear();
-        m_changed.wakeAll();
+        m_changed.notify_all();
     }
     bool isWaiting(quint64 run)
     {
-        QMutexLocker lock(&m_mutex);
-        return m_waiting.contains(run);
+        std::lock_guard lock(m_mutex);
+        return m_waiting.count(run) > 0;
     }
     void pass(quint64 run)
     {
         if (QThread::currentThread() == qApp->thread())
             return;
-        QMutexLocker lock(&m_mutex);
+        std::unique_lock lock(m_mutex);
         m_waiting.insert(run);
-        while (m_held.contains(run))
-            m_changed.wait(&m_mutex);
-        m_waiting.remove(run);
+        m_changed.wait(lock, [&] { return m_held.count(run) == 0; });
+        m_waiting.erase(run);
     }
 
 private:
-    QMutex m_mutex;
-    QWaitCondition m_changed;
-    QSet<quint64> m_held;
-    QSet<quint64> m_waiting;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::set<quint64> m_held;
+    std::set<quint64> m_waiting;
 };
 
 // root: a.bin, sub/b.bin, sub/deeper/c.bin -> 5 items below the root.
