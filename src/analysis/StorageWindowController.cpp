@@ -41,6 +41,7 @@ StorageWindowController::StorageWindowController(QWidget *parent)
     fileLayout->addWidget(ui->vibrantHR3);
     fileLayout->addWidget(ui->fileTableView);
     ui->fileArea->installEventFilter(this);
+    ui->fileTableView->installEventFilter(this);
     ui->deleteView->raise();
     placeTrashPanel();
 
@@ -146,6 +147,10 @@ bool StorageWindowController::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == ui->fileArea && event->type() == QEvent::Resize)
         placeTrashPanel();
+    // The separator belongs to the file list: no line across the empty area of a walk.
+    if (watched == ui->fileTableView
+        && (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent))
+        ui->vibrantHR3->setVisible(!ui->fileTableView->isHidden());
     return QWidget::eventFilter(watched, event);
 }
 

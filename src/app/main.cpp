@@ -5,6 +5,7 @@
 #include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
+#include <QIcon>
 #include <QThreadPool>
 
 #include <cstdio>
@@ -57,6 +58,10 @@ int main(int argc, char **argv)
         }
         folder = QFile::encodeName(info.absoluteFilePath());
     }
+
+    // Without a desktop theme (a bare X server) the buttons' theme icons come from Adwaita.
+    if (QIcon::fallbackThemeName().isEmpty() || QIcon::fallbackThemeName() == QLatin1String("hicolor"))
+        QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
 
     int status = 0;
     {
