@@ -1,22 +1,77 @@
-#include "FolderVisualData.h"
+#include "FloatingWindowController.h"
+#include "StorageWindowController.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QFile>
+#include <QFileInfo>
+#include <QIcon>
+#include <QThreadPool>
 
 #include <cstdio>
-#include <string>
+#include <cstring>
+#include <memory>
 
-// Until the window exists: walk the folder given on the command line and print the totals.
+// --help and --version print and exit: they must work where no display is at hand.
+static bool wantsTextOnly(int argc, char **argv)
+{
+    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+        for (const char *option : {"-h", "--help", "-?", "--help-all", "-v", "--version"}) {
+            if (std::strcmp(argv[i], option) == 0)
+                return true;
+        }
+    }
+    return false;
+}
+
 int main(int argc, char **argv)
 {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: corvale FOLDER\n");
+    const std::unique_ptr<QCoreApplication> application = wantsTextOnly(argc, argv)
+        ? std::make_unique<QCoreApplication>(argc, argv)
+        : std::make_unique<QApplication>(argc, argv);
+    QCoreApplication &app = *application;
+    QCoreApplication::setOrganizationName(QStringLiteral("Corvale"));
+    QCoreApplication::setApplicationName(QStringLiteral("Corvale"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(CORVALE_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QCoreApplication::translate("main", "See where your disk space goes."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("FOLDER"),
+        QCoreApplication::translate("main", "Folder to analyze at once."), QStringLiteral("[FOLDER]"));
+    parser.process(app);
+
+    const QStringList arguments = parser.positionalArguments();
+    if (arguments.size() > 1) {
+        std::fprintf(
+            stderr, "%s\n", qPrintable(QCoreApplication::translate("main", "Give at most one folder.")));
         return 2;
     }
-    corvale::FolderVisualData scanner;
-    auto root = scanner.visualizePath(argv[1]);
-    if (!root) {
-        std::fprintf(stderr, "corvale: nothing walked\n");
-        return 1;
+    QByteArray folder;
+    if (!arguments.isEmpty()) {
+        const QFileInfo info(arguments.first());
+        if (!info.isDir()) {
+            std::fprintf(stderr, "%s\n",
+                qPrintable(QCoreApplication::translate("main", "%1: not a folder").arg(arguments.first())));
+            return 2;
+        }
+        folder = QFile::encodeName(info.absoluteFilePath());
     }
-    std::printf("%s\nitems=%llu bytes=%llu\n", root->path().c_str(), (unsigned long long)root->count(),
-        (unsigned long long)root->size());
-    return 0;
+
+    // Without a desktop theme (a bare X server) the buttons' theme icons come from Adwaita.
+    if (QIcon::fallbackThemeName().isEmpty() || QIcon::fallbackThemeName() == QLatin1String("hicolor"))
+        QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+
+    int status = 0;
+    {
+        corvale::FloatingWindowController window;
+        window.show();
+        if (!folder.isEmpty())
+            window.storageController()->openFolder(folder);
+        status = QCoreApplication::exec();
+    }
+    // The window asked a running walk to stop; let it end before the application goes away.
+    QThreadPool::globalInstance()->waitForDone();
+    return status;
 }

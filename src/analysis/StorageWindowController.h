@@ -1,0 +1,149 @@
+#pragma once
+
+#include "AnalysisRun.h"
+#include "Appearance.h"
+
+#include <QByteArray>
+#include <QColor>
+#include <QList>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QMenu;
+
+namespace corvale {
+
+class DynamicStackedViewSector;
+struct FolderAttributes;
+class FolderChooser;
+class FolderVisualData;
+class OrvSpinnerView;
+
+namespace Ui {
+class StorageWindowController;
+}
+
+// The analysis window's content and the owner of everything an analysis produces: the drill-down
+// rows, the file list, the removal selection, the palette and the scanner of the current run.
+//
+// A run is one task on the global thread pool (see AnalysisRun); it talks to this controller
+// only through queued calls tagged with the run's number, so a late report of an older run never
+// touches the window of a newer one. Everything here lives on the GUI thread. The window has four
+// states: welcome (before the first run and after a stop), walking, result.
+class StorageWindowController : public QWidget
+{
+    Q_OBJECT
+    // The removal panel's bottom offset inside the file list area: -100 out of sight, 24 shown.
+    Q_PROPERTY(int trashAnimationConstrain READ trashAnimationConstrain WRITE setTrashAnimationConstrain)
+
+public:
+    using Sectors = std::vector<std::shared_ptr<DynamicStackedViewSector>>;
+    using Entries = std::vector<std::shared_ptr<FolderAttributes>>;
+
+    static constexpr int TrashHiddenOffset = -100;
+    static constexpr int TrashShownOffset = 24;
+
+    explicit StorageWindowController(QWidget *parent = nullptr);
+    ~StorageWindowController() override;
+
+    // Actions.
+    void selectFolder();
+    void updateFolder();
+    void stopSearch();
+    void doCleanup();
+    // Starts a run on `path` as if it had been chosen in the folder chooser.
+    void openFolder(const QByteArray &path);
+
+    // The end of every run, also a stopped one (nothing then).
+    void processData(std::shared_ptr<FolderVisualData> tree);
+
+    void showTrash();
+    void hideTrash();
+    int trashAnimationConstrain() const { return m_trashAnimationConstrain; }
+    void setTrashAnimationConstrain(int offset);
+
+    // The model.
+    const std::vector<Sectors> &tableData() const { return m_tableData; }
+    const QList<QByteArray> &pathsData() const { return m_pathsData; }
+    // Rows and their paths go together: one path per row.
+    void setTableData(std::vector<Sectors> rows, QList<QByteArray> paths);
+    const Entries &directoryItems() const { return m_directoryItems; }
+    void setDirectoryItems(Entries items);
+    const Entries &filesToDelete() const { return m_filesToDelete; }
+    const std::optional<QByteArray> &urlToOpenInFinder() const { return m_urlToOpenInFinder; }
+    QMenu *stackedMenu() const { return m_stackedMenu; }
+    QMenu *fileTableMenu() const { return m_fileTableMenu; }
+    // Pairs 1 to 10 of the size ladder's palette.
+    QColor paletteColor(int pair) const { return m_colors.at(pair - 1); }
+    QColor paletteHighlightColor(int pair) const { return m_highlightColors.at(pair - 1); }
+    const std::shared_ptr<FolderVisualData> &visualData() const { return m_visualData; }
+    const QByteArray &lastFolder() const { return m_lastFolder; }
+    OrvSpinnerView *spinner() const { return m_spinner; }
+    bool wasReduced() const { return m_wasReduced; }
+    quint64 itemsVisualized() const { return m_itemsVisualized; }
+    quint64 reclaimedSpace() const { return m_reclaimedSpace; }
+
+    std::optional<Appearance> windowAppearance() const { return m_windowAppearance; }
+    void setWindowAppearance(std::optional<Appearance> appearance) { m_windowAppearance = appearance; }
+    // The spinner's colour for the current appearance.
+    QColor spinnerColor() const;
+
+    // The number of the latest run (0 before the first) and that run's task side.
+    quint64 runNumber() const { return m_runNumber; }
+    std::shared_ptr<AnalysisRun> currentRun() const { return m_currentRun; }
+
+    // Seams. The controller owns the chooser; the hook is handed to every later run.
+    void setFolderChooser(std::unique_ptr<FolderChooser> chooser);
+    void setReportHook(AnalysisRun::ReportHook hook) { m_reportHook = std::move(hook); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    friend class AnalysisRun;
+
+    // Queued from a run's task; each first checks that the run is still the current one.
+    void walkStarted(quint64 run, const QByteArray &path);
+    void showProgress(quint64 run, quint64 items);
+    void walkEnded(quint64 run, std::shared_ptr<FolderVisualData> tree);
+    bool isLiveRun(quint64 run) const { return run == m_runNumber && !m_runStopped; }
+
+    void reloadFileTable();
+    void reloadRowsTable();
+    void startSpinner();
+    void stopSpinner();
+    void placeTrashPanel();
+
+    std::unique_ptr<Ui::StorageWindowController> ui;
+
+    std::vector<Sectors> m_tableData;
+    QList<QByteArray> m_pathsData;
+    Entries m_directoryItems;
+    Entries m_filesToDelete;
+    std::optional<QByteArray> m_urlToOpenInFinder;
+    QMenu *m_stackedMenu = nullptr;
+    QMenu *m_fileTableMenu = nullptr;
+    std::array<QColor, 10> m_colors;
+    std::array<QColor, 10> m_highlightColors;
+    std::shared_ptr<FolderVisualData> m_visualData;
+    QByteArray m_lastFolder;
+    OrvSpinnerView *m_spinner = nullptr; // child widget inside the loader, once there is one
+    bool m_wasReduced = false;
+    quint64 m_itemsVisualized = 0;
+    quint64 m_reclaimedSpace = 0;
+    std::optional<Appearance> m_windowAppearance;
+    int m_trashAnimationConstrain = TrashHiddenOffset;
+
+    std::unique_ptr<FolderChooser> m_folderChooser;
+    std::shared_ptr<AnalysisRun::Link> m_link;
+    std::shared_ptr<AnalysisRun> m_currentRun;
+    AnalysisRun::ReportHook m_reportHook;
+    quint64 m_runNumber = 0;
+    bool m_runStopped = false;
+};
+
+} // namespace corvale
