@@ -2,6 +2,7 @@
 
 #include "AnalysisRun.h"
 #include "Appearance.h"
+#include "DynamicStackedViewSector.h"
 
 #include <QByteArray>
 #include <QColor>
@@ -17,7 +18,6 @@ class QMenu;
 
 namespace corvale {
 
-class DynamicStackedViewSector;
 struct FolderAttributes;
 class FolderChooser;
 class FolderVisualData;
@@ -41,7 +41,6 @@ class StorageWindowController : public QWidget
     Q_PROPERTY(int trashAnimationConstrain READ trashAnimationConstrain WRITE setTrashAnimationConstrain)
 
 public:
-    using Sectors = std::vector<std::shared_ptr<DynamicStackedViewSector>>;
     using Entries = std::vector<std::shared_ptr<FolderAttributes>>;
 
     static constexpr int TrashHiddenOffset = -100;
@@ -60,6 +59,10 @@ public:
 
     // The end of every run, also a stopped one (nothing then).
     void processData(std::shared_ptr<FolderVisualData> tree);
+
+    // Recomputes each sector's share (of the row's own total) and size text from its node's size,
+    // in place; returns the same records.
+    static Sectors updateDataInSectors(const Sectors &sectors);
 
     void showTrash();
     void hideTrash();
