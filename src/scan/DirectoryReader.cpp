@@ -130,19 +130,17 @@ void DirectoryReader::detach()
     m_end = m_pos + m_own.size();
 }
 
-bool DirectoryReader::park()
+bool DirectoryReader::park(char *buffer, std::size_t bufferSize)
 {
     if (m_fd < 0)
         return true;
-    // Keep the unread entries at the front of our own buffer, then read the rest behind them.
+    // Keep the unread entries at the front of our own buffer and append the rest behind them.
     std::vector<char> rest(m_pos, m_end);
-    constexpr std::size_t chunk = 64 * 1024;
     while (!m_eof) {
-        const std::size_t used = rest.size();
-        rest.resize(used + chunk);
-        const ssize_t n = ::getdents64(m_fd, rest.data() + used, chunk);
-        rest.resize(used + (n > 0 ? std::size_t(n) : 0));
-        if (n <= 0)
+        const ssize_t n = ::getdents64(m_fd, buffer, bufferSize);
+        if (n > 0)
+            rest.insert(rest.end(), buffer, buffer + n);
+        else
             m_eof = true;
     }
     m_own = std::move(rest);

@@ -44,8 +44,9 @@ public:
     bool atEnd() const { return m_pos == m_end && m_eof; }
     void detach();
     // Reads the rest of the folder into the reader's own buffer, notes the folder's identity and
-    // closes the descriptor. False when the identity cannot be had (the rest is then dropped).
-    bool park();
+    // closes the descriptor; `buffer` is scratch space for the reading. False when the identity
+    // cannot be had (the rest is then dropped).
+    bool park(char *buffer, std::size_t bufferSize);
     bool isParked() const { return m_parked; }
     // Takes `fd` as the parked folder's new descriptor if it is the same folder; closes it
     // otherwise.

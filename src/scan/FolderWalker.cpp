@@ -52,15 +52,18 @@ void FolderWalker::enter(std::size_t depth, std::string path, int parentFd, cons
         level.reader.start(-1);
     }
     if (depth > 0 && level.reader.fd() >= 0) {
+        // The read buffer is free here: the parent has detached its entries, the child has
+        // not read yet.
         while (depth - m_lowestOpen + 1 > maxOpenFolders)
-            m_levels[m_lowestOpen++].reader.park();
+            m_levels[m_lowestOpen++].reader.park(m_buffer.get(), readBufferSize);
     }
 }
 
 void FolderWalker::reopen(std::size_t depth)
 {
     // Only the root is open above a parked folder: go down from it by the folder's relative
-    // path, in pieces the kernel accepts (a path may be far longer than PATH_MAX).
+    // path, in pieces the kernel accepts (a path may be far longer than PATH_MAX). Intermediate
+    // links would be followed, but the identity check only accepts the very same folder.
     const std::string &root = m_levels[0].node->m_path;
     const std::string &path = m_levels[depth].node->m_path;
     std::size_t from = root.size() == 1 ? 1 : root.size() + 1;
@@ -161,6 +164,12 @@ std::shared_ptr<FolderVisualData> FolderWalker::walk(const std::string &path)
             continue;
         }
 
+        // A parked parent with entries to come is reopened through "..", which finds it
+        // wherever it is now; the identity check tells if this folder moved meanwhile.
+        int up = -1;
+        if (depth > 1 && depth - 1 < m_lowestOpen && !m_levels[depth - 1].reader.atEnd()
+            && top.reader.fd() >= 0)
+            up = ::openat(top.reader.fd(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
         top.reader.close();
         FolderVisualData &node = *top.node;
         node.m_size = top.size;
@@ -168,8 +177,11 @@ std::shared_ptr<FolderVisualData> FolderWalker::walk(const std::string &path)
         node.m_children.emplace(
             std::make_move_iterator(top.children.begin()), std::make_move_iterator(top.children.end()));
         top.children.clear();
-        if (stopRequested())
+        if (stopRequested()) {
+            if (up >= 0)
+                ::close(up);
             return unwind(depth);
+        }
         std::shared_ptr<FolderVisualData> finished = std::move(top.node);
         if (depth == 0)
             return finished;
@@ -181,8 +193,10 @@ std::shared_ptr<FolderVisualData> FolderWalker::walk(const std::string &path)
         parent.children.push_back(std::move(finished));
         if (depth > 0 && depth < m_lowestOpen) {
             m_lowestOpen = depth;
-            if (!parent.reader.atEnd())
+            if (!parent.reader.atEnd() && !(up >= 0 && parent.reader.reopen(up)))
                 reopen(depth);
+        } else if (up >= 0) {
+            ::close(up);
         }
     }
 }

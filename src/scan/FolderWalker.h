@@ -63,7 +63,7 @@ private:
     bool stopRequested() const { return m_state.stopRequested.load(std::memory_order_relaxed); }
     void reportProgressIfDue();
     void enter(std::size_t depth, std::string path, int parentFd, const char *name);
-    void reopen(std::size_t depth);
+    void reopen(std::size_t depth); // by path from the root
     std::shared_ptr<FolderVisualData> unwind(std::size_t depth);
 
     FolderVisualData::Walk &m_state;
