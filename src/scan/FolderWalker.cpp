@@ -136,10 +136,10 @@ std::shared_ptr<FolderVisualData> FolderWalker::walk(const std::string &path)
             std::uint64_t length = 0;
             if (!isFolder) {
                 // One question per non-folder: its type too when the listing did not say.
-                struct stat st;
-                if (::fstatat(fd, entry.name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
-                    isFolder = type == DT_UNKNOWN && S_ISDIR(st.st_mode);
-                    length = static_cast<std::uint64_t>(st.st_size);
+                struct statx st;
+                if (::statx(fd, entry.name, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, STATX_TYPE | STATX_SIZE, &st) == 0) {
+                    isFolder = type == DT_UNKNOWN && S_ISDIR(st.stx_mode);
+                    length = st.stx_size;
                 }
             }
             if (!isFolder) {
