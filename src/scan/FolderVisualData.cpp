@@ -1,81 +1,62 @@
 #include "FolderVisualData.h"
 
 #include "FolderVisualDataDelegate.h"
-
-#include <filesystem>
+#include "FolderWalker.h"
 
 namespace corvale {
 
-// Provisional walk (std::filesystem); replaced by the directory reader.
-struct FolderVisualData::Walk
-{
-    Clock clock = [] { return std::chrono::steady_clock::now(); };
-    std::chrono::steady_clock::time_point lastReported;
-    std::uint64_t totalReportedSize = 0;
-};
+FolderVisualData::FolderVisualData()
+    : m_walk(std::make_unique<Walk>())
+{ }
 
-FolderVisualData::FolderVisualData() = default;
+FolderVisualData::FolderVisualData(NodeTag) { }
+
 FolderVisualData::~FolderVisualData() = default;
+
+FolderVisualData::Walk &FolderVisualData::walk()
+{
+    // Only for a result node used as a scanner; never while another thread may call requestStop().
+    if (!m_walk)
+        m_walk = std::make_unique<Walk>();
+    return *m_walk;
+}
+
+FolderVisualDataDelegate *FolderVisualData::delegate() const
+{
+    return m_walk ? m_walk->delegate : nullptr;
+}
+
+void FolderVisualData::setDelegate(FolderVisualDataDelegate *delegate)
+{
+    walk().delegate = delegate;
+}
 
 void FolderVisualData::setClock(Clock clock)
 {
-    if (!m_walk)
-        m_walk = std::make_unique<Walk>();
-    m_walk->clock = std::move(clock);
+    walk().clock = std::move(clock);
 }
 
 void FolderVisualData::requestStop()
 {
-    m_stopRequested.store(true, std::memory_order_relaxed);
+    if (m_walk)
+        m_walk->stopRequested.store(true, std::memory_order_relaxed);
 }
 
 bool FolderVisualData::stopRequested() const
 {
-    return m_stopRequested.load(std::memory_order_relaxed);
-}
-
-static std::shared_ptr<FolderVisualData> walkOne(
-    const std::filesystem::path &p, FolderVisualData &scanner, std::uint64_t &items)
-{
-    auto node = std::make_shared<FolderVisualData>();
-    node->setPath(p.string());
-    FolderVisualData::Children children;
-    std::uint64_t size = 0, count = 0;
-    std::error_code ec;
-    ++items;
-    for (auto it = std::filesystem::directory_iterator(p, ec);
-         !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
-        if (scanner.stopRequested())
-            return nullptr;
-        if (it->is_directory(ec) && !it->is_symlink(ec)) {
-            if (auto child = walkOne(it->path(), scanner, items)) {
-                size += child->size();
-                count += child->count() + 1;
-                children.push_back(std::move(child));
-            }
-        } else {
-            ++items;
-            ++count;
-            size += it->is_symlink(ec) ? 0 : it->file_size(ec) == std::uintmax_t(-1) ? 0 : it->file_size(ec);
-        }
-    }
-    node->setSize(size);
-    node->setCount(count);
-    node->setChildren(std::move(children));
-    return scanner.stopRequested() ? nullptr : node;
+    return m_walk && m_walk->stopRequested.load(std::memory_order_relaxed);
 }
 
 std::shared_ptr<FolderVisualData> FolderVisualData::visualizePath(const std::string &path)
 {
-    m_stopRequested = false;
-    if (!m_walk)
-        m_walk = std::make_unique<Walk>();
-    m_walk->totalReportedSize = ~std::uint64_t(0);
-    std::shared_ptr<FolderVisualData> result;
-    if (!path.empty())
-        result = walkOne(std::filesystem::canonical(path), *this, m_walk->totalReportedSize);
-    if (m_delegate)
-        m_delegate->updateFolderProgress(m_walk->totalReportedSize);
+    Walk &state = walk();
+    state.stopRequested.store(false, std::memory_order_relaxed);
+    state.lastReported = state.clock();
+    state.totalReportedSize = ~std::uint64_t(0);
+    std::shared_ptr<FolderVisualData> result = FolderWalker(state).walk(path);
+    // Made in every case, also after a stop.
+    if (state.delegate)
+        state.delegate->updateFolderProgress(state.totalReportedSize);
     return result;
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -49,22 +48,32 @@ public:
     void setChildren(std::optional<Children> children) { m_children = std::move(children); }
 
     // Non-owning; the delegate must outlive the walk.
-    FolderVisualDataDelegate *delegate() const { return m_delegate; }
-    void setDelegate(FolderVisualDataDelegate *delegate) { m_delegate = delegate; }
+    FolderVisualDataDelegate *delegate() const;
+    void setDelegate(FolderVisualDataDelegate *delegate);
 
     // The clock of the 5-second progress throttle; tests inject their own.
     void setClock(Clock clock);
 
 private:
+    friend class FolderWalker;
     struct Walk;
+    struct NodeTag
+    { };
 
+public:
+    // A result node: no scanner state (see FolderWalker).
+    explicit FolderVisualData(NodeTag);
+
+private:
+    Walk &walk();
+
+    // A node of a large tree is only these (88 bytes): what a walk needs on top (stop flag,
+    // delegate, clock, counter, the walk's own stack) lives in m_walk, which result nodes lack.
     std::string m_path;
     std::uint64_t m_size = 0;
     std::uint64_t m_count = 0;
     std::optional<Children> m_children;
-    FolderVisualDataDelegate *m_delegate = nullptr;
-    std::atomic<bool> m_stopRequested {false};
-    std::unique_ptr<Walk> m_walk; // scanner-only state, absent on result nodes
+    std::unique_ptr<Walk> m_walk;
 };
 
 } // namespace corvale
