@@ -6,7 +6,6 @@
 #include <QFile>
 
 #include <algorithm>
-#include <numeric>
 
 namespace corvale {
 
@@ -27,40 +26,80 @@ bool isDigit(QChar c)
     return c >= u'0' && c <= u'9';
 }
 
-// Orders case-folded names as people read them: runs of digits by their value, so "file2"
-// comes before "file10". The collator cannot be relied on for this: without ICU it has no
-// numeric mode and compares bytes.
-int naturalCompare(const QString &a, const QString &b)
+// A key that orders names as people read them when compared as plain strings: case folded,
+// and each run of digits by its value ("file2" before "file10"). A run becomes '0', one
+// character holding its length without leading zeros, then its digits; the '0' keeps digits
+// against other characters where they were. QCollator cannot be relied on for this: without
+// ICU it has no numeric mode and compares bytes, and through it a sort would be many times
+// slower.
+QString naturalSortKey(QStringView folded)
 {
-    qsizetype i = 0;
-    qsizetype j = 0;
-    while (i < a.size() && j < b.size()) {
-        if (isDigit(a[i]) && isDigit(b[j])) {
-            while (i < a.size() && a[i] == u'0')
-                ++i;
-            while (j < b.size() && b[j] == u'0')
-                ++j;
-            qsizetype ei = i;
-            qsizetype ej = j;
-            while (ei < a.size() && isDigit(a[ei]))
-                ++ei;
-            while (ej < b.size() && isDigit(b[ej]))
-                ++ej;
-            if (ei - i != ej - j)
-                return ei - i < ej - j ? -1 : 1;
-            const int c = QStringView(a).mid(i, ei - i).compare(QStringView(b).mid(j, ej - j));
-            if (c != 0)
-                return c;
-            i = ei;
-            j = ej;
+    // A run of n digits becomes at most n + 2 characters, so three times the name is enough.
+    QString key(folded.size() * 3, Qt::Uninitialized);
+    QChar *out = key.data();
+    const QChar *in = folded.data();
+    const QChar *const end = in + folded.size();
+    while (in < end) {
+        if (!isDigit(*in)) {
+            *out++ = *in++;
             continue;
         }
-        if (a[i] != b[j])
-            return a[i] < b[j] ? -1 : 1;
-        ++i;
-        ++j;
+        while (in < end && *in == u'0')
+            ++in;
+        const QChar *run = in;
+        while (in < end && isDigit(*in))
+            ++in;
+        *out++ = u'0';
+        *out++ = QChar(char16_t(std::min<qsizetype>(in - run, 0xfffe) + 1));
+        out = std::copy(run, in, out);
     }
-    return (a.size() - i > 0) - (b.size() - j > 0);
+    key.truncate(out - key.constData());
+    return key;
+}
+
+QString naturalSortKey(const std::string &name)
+{
+    // Most names are ASCII: fold them on the way, without decoding into a string first.
+    char16_t buffer[256];
+    if (name.size() <= std::size(buffer)) {
+        size_t n = 0;
+        for (; n < name.size(); ++n) {
+            const unsigned char c = static_cast<unsigned char>(name[n]);
+            if (c >= 0x80)
+                break;
+            buffer[n] = c >= 'A' && c <= 'Z' ? char16_t(c + ('a' - 'A')) : char16_t(c);
+        }
+        if (n == name.size())
+            return naturalSortKey(QStringView(buffer, qsizetype(n)));
+    }
+    return naturalSortKey(QFile::decodeName(bytes(name)).toCaseFolded());
+}
+
+int threeWay(quint64 a, quint64 b)
+{
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+int threeWay(const QString &a, const QString &b)
+{
+    return a.compare(b);
+}
+
+// Rows in the order of their keys; equal keys keep their present order.
+template<typename Key>
+std::vector<int> orderBy(std::vector<std::pair<Key, int>> keyed, bool ascending)
+{
+    std::sort(keyed.begin(), keyed.end(), [ascending](const auto &a, const auto &b) {
+        const int c = threeWay(a.first, b.first);
+        if (c != 0)
+            return ascending ? c < 0 : c > 0;
+        return a.second < b.second;
+    });
+    std::vector<int> order;
+    order.reserve(keyed.size());
+    for (const auto &k : keyed)
+        order.push_back(k.second);
+    return order;
 }
 
 } // namespace
@@ -81,7 +120,7 @@ void FileListModel::setItems(std::vector<Entry> items)
     m_rows.clear();
     m_rows.reserve(items.size());
     for (Entry &entry : items) {
-        const bool system = isSystemEntry(bytes(entry->path));
+        const bool system = isSystemEntry(QByteArrayView(entry->path.data(), qsizetype(entry->path.size())));
         m_rows.push_back(Row {std::move(entry), false, system, {}});
     }
     endResetModel();
@@ -236,24 +275,21 @@ void FileListModel::sort(int column, Qt::SortOrder order)
     if (column < 0 || column >= ColumnCount || m_rows.size() < 2)
         return;
     const bool ascending = order == Qt::AscendingOrder;
-    std::vector<int> sorted(m_rows.size());
-    std::iota(sorted.begin(), sorted.end(), 0);
+    // Keys are made once per entry and sorted beside the row numbers, so that comparisons
+    // neither decode names nor chase pointers.
+    std::vector<int> sorted;
     if (column == SizeColumn) {
-        std::stable_sort(sorted.begin(), sorted.end(), [&](int a, int b) {
-            const quint64 sa = m_rows[size_t(a)].entry->size;
-            const quint64 sb = m_rows[size_t(b)].entry->size;
-            return ascending ? sa < sb : sb < sa;
-        });
+        std::vector<std::pair<quint64, int>> keyed;
+        keyed.reserve(m_rows.size());
+        for (size_t i = 0; i < m_rows.size(); ++i)
+            keyed.emplace_back(m_rows[i].entry->size, int(i));
+        sorted = orderBy(std::move(keyed), ascending);
     } else {
-        // Decoded and folded once per entry, not once per comparison.
-        std::vector<QString> keys;
-        keys.reserve(m_rows.size());
-        for (const Row &row : m_rows)
-            keys.push_back(shownName(*row.entry).toCaseFolded());
-        std::stable_sort(sorted.begin(), sorted.end(), [&](int a, int b) {
-            const int c = naturalCompare(keys[size_t(a)], keys[size_t(b)]);
-            return ascending ? c < 0 : c > 0;
-        });
+        std::vector<std::pair<QString, int>> keyed;
+        keyed.reserve(m_rows.size());
+        for (size_t i = 0; i < m_rows.size(); ++i)
+            keyed.emplace_back(naturalSortKey(m_rows[i].entry->name), int(i));
+        sorted = orderBy(std::move(keyed), ascending);
     }
 
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);

@@ -4,7 +4,7 @@
 
 namespace corvale {
 
-bool isSystemEntry(const QByteArray &path)
+bool isSystemEntry(QByteArrayView path)
 {
     static constexpr std::array<const char *, 11> prefixes = {
         "/System",

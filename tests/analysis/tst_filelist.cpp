@@ -307,15 +307,26 @@ private Q_SLOTS:
 
     void namesSortNaturallyAndTheOrderCarriesOver()
     {
-        const std::vector<Entry> next {makeEntry("/data/file10", 1), makeEntry("/data/File1", 2),
-            makeEntry("/data/file2", 3), makeEntry("/data/Zed", 4)};
+        const QStringList given {
+            "file10", "File1", "x9y", "007", "é2", "file2", "xay", "Zed", "7", "1", "É10"};
+        std::vector<Entry> next;
+        for (const QString &name : given)
+            next.push_back(makeEntry("/data/" + name.toUtf8(), 1));
         // No column chosen: the order given is kept.
         m_model->setItems(next);
         m_table->sortBySortDescriptors();
-        QCOMPARE(names(*m_model), (QStringList {"file10", "File1", "file2", "Zed"}));
+        QCOMPARE(names(*m_model), given);
 
+        // Digits by value (leading zeros aside, equal values keep their order), case ignored,
+        // digits before letters as in plain text.
+        const QStringList ascending {
+            "1", "007", "7", "File1", "file2", "file10", "x9y", "xay", "Zed", "é2", "É10"};
         m_table->sortByColumn(FileListModel::NameColumn, Qt::AscendingOrder);
-        QCOMPARE(names(*m_model), (QStringList {"File1", "file2", "file10", "Zed"}));
+        QCOMPARE(names(*m_model), ascending);
+        m_table->sortByColumn(FileListModel::NameColumn, Qt::DescendingOrder);
+        QCOMPARE(names(*m_model).first(), QStringLiteral("É10"));
+        QCOMPARE(names(*m_model).last(), QStringLiteral("1"));
+        m_table->sortByColumn(FileListModel::NameColumn, Qt::AscendingOrder);
 
         m_model->setItems(m_entries);
         QCOMPARE(m_model->rowOf(m_entries[0]), 0);
