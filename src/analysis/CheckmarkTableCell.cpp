@@ -1,0 +1,108 @@
+#include "CheckmarkTableCell.h"
+
+#include "FileListModel.h"
+
+#include <QApplication>
+#include <QPainter>
+
+namespace corvale {
+
+namespace {
+
+constexpr int margin = 4;
+constexpr int spacing = 4;
+constexpr int iconSize = 16;
+
+const QStyle *styleOf(const QWidget *widget)
+{
+    return widget ? widget->style() : QApplication::style();
+}
+
+} // namespace
+
+CheckmarkTableCell::Layout CheckmarkTableCell::layout(
+    const QRect &cell, Qt::LayoutDirection direction, const QStyle *style, const QWidget *widget)
+{
+    const int boxWidth = style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, widget);
+    const int boxHeight = style->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, widget);
+    const int middle = cell.top() + cell.height() / 2;
+
+    Layout l;
+    int x = cell.left() + margin;
+    l.checkBox = QRect(x, middle - boxHeight / 2, boxWidth, boxHeight);
+    x += boxWidth + spacing;
+    l.icon = QRect(x, middle - iconSize / 2, iconSize, iconSize);
+    x += iconSize + spacing;
+    l.text = QRect(x, cell.top(), std::max(0, cell.right() - margin - x + 1), cell.height());
+
+    l.checkBox = QStyle::visualRect(direction, cell, l.checkBox);
+    l.icon = QStyle::visualRect(direction, cell, l.icon);
+    l.text = QStyle::visualRect(direction, cell, l.text);
+    return l;
+}
+
+void CheckmarkTableCell::paint(
+    QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    // The list never shows a row as selected or current: a click checks, it does not select.
+    opt.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
+    if (index.column() != FileListModel::NameColumn) {
+        QStyledItemDelegate::paint(painter, opt, index);
+        return;
+    }
+
+    const QStyle *style = styleOf(opt.widget);
+    const Layout l = layout(opt.rect, opt.direction, style, opt.widget);
+    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, painter, opt.widget);
+
+    QStyleOptionViewItem box = opt;
+    box.rect = l.checkBox;
+    box.state &= ~(QStyle::State_On | QStyle::State_Off | QStyle::State_NoChange);
+    box.state |= opt.checkState == Qt::Checked ? QStyle::State_On : QStyle::State_Off;
+    if (index.data(FileListModel::SystemEntryRole).toBool()) {
+        box.state &= ~QStyle::State_Enabled;
+        box.palette.setCurrentColorGroup(QPalette::Disabled);
+    }
+    style->drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &box, painter, opt.widget);
+
+    opt.icon.paint(painter, l.icon, Qt::AlignCenter);
+
+    painter->save();
+    painter->setFont(opt.font);
+    painter->setPen(opt.palette.color(QPalette::Normal, QPalette::Text));
+    const QString text = opt.fontMetrics.elidedText(opt.text, Qt::ElideMiddle, l.text.width());
+    painter->drawText(l.text, int(Qt::AlignVCenter | Qt::AlignLeading), text);
+    painter->restore();
+}
+
+QSize CheckmarkTableCell::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    if (index.column() != FileListModel::NameColumn)
+        return QStyledItemDelegate::sizeHint(option, index);
+    const QStyle *style = styleOf(option.widget);
+    const int boxWidth = style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, option.widget);
+    const int boxHeight = style->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, option.widget);
+    const QString text = index.data(Qt::DisplayRole).toString();
+    const int width
+        = 2 * margin + boxWidth + spacing + iconSize + spacing + option.fontMetrics.horizontalAdvance(text);
+    const int height = std::max({boxHeight, iconSize, option.fontMetrics.height()}) + 4;
+    return {width, height};
+}
+
+bool CheckmarkTableCell::editorEvent(
+    QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option, const QModelIndex &index)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+        return false;
+    default:
+        return QStyledItemDelegate::editorEvent(event, model, option, index);
+    }
+}
+
+} // namespace corvale

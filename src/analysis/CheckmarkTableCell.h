@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QStyledItemDelegate>
+
+namespace corvale {
+
+// Draws the file list's name column: checkbox, icon and name, never as selected. A system
+// entry gets a disabled checkbox. Other columns are drawn as usual, also never selected.
+// Mouse clicks are not handled here: RightClickTable turns every click on a row, checkbox
+// included, into one row click, so a click changes a mark exactly once. The space key still
+// toggles the current row's mark through the model. Owned by the table it draws.
+class CheckmarkTableCell : public QStyledItemDelegate
+{
+    Q_OBJECT
+public:
+    struct Layout
+    {
+        QRect checkBox;
+        QRect icon;
+        QRect text;
+    };
+
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    // Where the parts of a name cell go, in the cell's layout direction.
+    static Layout layout(const QRect &cell, Qt::LayoutDirection direction, const QStyle *style,
+        const QWidget *widget = nullptr);
+
+    void paint(
+        QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+
+protected:
+    bool editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,
+        const QModelIndex &index) override;
+};
+
+} // namespace corvale

@@ -1,0 +1,315 @@
+#include "FileListModel.h"
+
+#include "SystemEntry.h"
+#include "WorkspaceIcons.h"
+
+#include <QFile>
+
+#include <algorithm>
+
+namespace corvale {
+
+namespace {
+
+QByteArray bytes(const std::string &text)
+{
+    return QByteArray(text.data(), qsizetype(text.size()));
+}
+
+QString shownName(const FolderAttributes &entry)
+{
+    return QFile::decodeName(bytes(entry.name));
+}
+
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+// A key that orders names as people read them when compared as plain strings: case folded,
+// and each run of digits by its value ("file2" before "file10"). A run becomes '0', one
+// character holding its length without leading zeros, then its digits; the '0' keeps digits
+// against other characters where they were. QCollator cannot be relied on for this: without
+// ICU it has no numeric mode and compares bytes, and through it a sort would be many times
+// slower.
+QString naturalSortKey(QStringView folded)
+{
+    // A run of n digits becomes at most n + 2 characters, so three times the name is enough.
+    QString key(folded.size() * 3, Qt::Uninitialized);
+    QChar *out = key.data();
+    const QChar *in = folded.data();
+    const QChar *const end = in + folded.size();
+    while (in < end) {
+        if (!isDigit(*in)) {
+            *out++ = *in++;
+            continue;
+        }
+        while (in < end && *in == u'0')
+            ++in;
+        const QChar *run = in;
+        while (in < end && isDigit(*in))
+            ++in;
+        *out++ = u'0';
+        *out++ = QChar(char16_t(std::min<qsizetype>(in - run, 0xfffe) + 1));
+        out = std::copy(run, in, out);
+    }
+    key.truncate(out - key.constData());
+    return key;
+}
+
+QString naturalSortKey(const std::string &name)
+{
+    // Most names are ASCII: fold them on the way, without decoding into a string first.
+    char16_t buffer[256];
+    if (name.size() <= std::size(buffer)) {
+        size_t n = 0;
+        for (; n < name.size(); ++n) {
+            const unsigned char c = static_cast<unsigned char>(name[n]);
+            if (c >= 0x80)
+                break;
+            buffer[n] = c >= 'A' && c <= 'Z' ? char16_t(c + ('a' - 'A')) : char16_t(c);
+        }
+        if (n == name.size())
+            return naturalSortKey(QStringView(buffer, qsizetype(n)));
+    }
+    return naturalSortKey(QFile::decodeName(bytes(name)).toCaseFolded());
+}
+
+int threeWay(quint64 a, quint64 b)
+{
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+int threeWay(const QString &a, const QString &b)
+{
+    return a.compare(b);
+}
+
+// Rows in the order of their keys; equal keys keep their present order.
+template<typename Key>
+std::vector<int> orderBy(std::vector<std::pair<Key, int>> keyed, bool ascending)
+{
+    std::sort(keyed.begin(), keyed.end(), [ascending](const auto &a, const auto &b) {
+        const int c = threeWay(a.first, b.first);
+        if (c != 0)
+            return ascending ? c < 0 : c > 0;
+        return a.second < b.second;
+    });
+    std::vector<int> order;
+    order.reserve(keyed.size());
+    for (const auto &k : keyed)
+        order.push_back(k.second);
+    return order;
+}
+
+} // namespace
+
+bool FileListModel::isListed(const QModelIndex &index) const
+{
+    return index.isValid() && index.model() == this && index.row() < rowCount()
+        && index.column() < ColumnCount;
+}
+
+FileListModel::FileListModel(QObject *parent)
+    : QAbstractTableModel(parent)
+{ }
+
+void FileListModel::setItems(std::vector<Entry> items)
+{
+    beginResetModel();
+    m_rows.clear();
+    m_rows.reserve(items.size());
+    for (Entry &entry : items) {
+        const bool system = isSystemEntry(QByteArrayView(entry->path.data(), qsizetype(entry->path.size())));
+        m_rows.push_back(Row {std::move(entry), false, system, {}});
+    }
+    endResetModel();
+}
+
+std::vector<FileListModel::Entry> FileListModel::items() const
+{
+    std::vector<Entry> result;
+    result.reserve(m_rows.size());
+    for (const Row &row : m_rows)
+        result.push_back(row.entry);
+    return result;
+}
+
+FileListModel::Entry FileListModel::entry(int row) const
+{
+    if (row < 0 || row >= rowCount())
+        return {};
+    return m_rows[size_t(row)].entry;
+}
+
+int FileListModel::rowOf(const Entry &entry) const
+{
+    const auto found
+        = std::find_if(m_rows.begin(), m_rows.end(), [&](const Row &row) { return row.entry == entry; });
+    return found == m_rows.end() ? -1 : int(found - m_rows.begin());
+}
+
+bool FileListModel::removeEntry(const Entry &entry)
+{
+    const int row = rowOf(entry);
+    if (row < 0)
+        return false;
+    beginRemoveRows({}, row, row);
+    m_rows.erase(m_rows.begin() + row);
+    endRemoveRows();
+    return true;
+}
+
+bool FileListModel::isChecked(int row) const
+{
+    return row >= 0 && row < rowCount() && m_rows[size_t(row)].checked;
+}
+
+bool FileListModel::setChecked(int row, bool checked)
+{
+    if (row < 0 || row >= rowCount())
+        return false;
+    Row &r = m_rows[size_t(row)];
+    if (r.system || r.checked == checked)
+        return false;
+    r.checked = checked;
+    const QModelIndex changed = index(row, NameColumn);
+    Q_EMIT dataChanged(changed, changed, {Qt::CheckStateRole});
+    Q_EMIT checkMarksChanged();
+    return true;
+}
+
+bool FileListModel::toggle(int row)
+{
+    return setChecked(row, !isChecked(row));
+}
+
+std::vector<FileListModel::Entry> FileListModel::checkedEntries() const
+{
+    std::vector<Entry> result;
+    for (const Row &row : m_rows) {
+        if (row.checked)
+            result.push_back(row.entry);
+    }
+    return result;
+}
+
+int FileListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int FileListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant FileListModel::data(const QModelIndex &index, int role) const
+{
+    if (!isListed(index))
+        return {};
+    const Row &row = m_rows[size_t(index.row())];
+    const bool name = index.column() == NameColumn;
+    switch (role) {
+    case Qt::DisplayRole:
+        return name ? shownName(*row.entry) : QString::fromStdString(row.entry->sizeText);
+    case Qt::DecorationRole:
+        if (!name)
+            return {};
+        if (row.icon.isNull())
+            row.icon = iconForEntry(bytes(row.entry->path), row.entry->isDir);
+        return row.icon;
+    case Qt::CheckStateRole:
+        return name ? QVariant(row.checked ? Qt::Checked : Qt::Unchecked) : QVariant();
+    case Qt::ToolTipRole:
+        return name && row.system ? QVariant(tr("System file")) : QVariant();
+    case Qt::TextAlignmentRole:
+        return name ? QVariant() : QVariant(int(Qt::AlignRight | Qt::AlignVCenter));
+    case RawValueRole:
+        return name ? QVariant(shownName(*row.entry)) : QVariant::fromValue<quint64>(row.entry->size);
+    case PathRole:
+        return bytes(row.entry->path);
+    case SystemEntryRole:
+        return row.system;
+    default:
+        return {};
+    }
+}
+
+bool FileListModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::CheckStateRole || index.column() != NameColumn || !isListed(index))
+        return false;
+    if (m_rows[size_t(index.row())].system)
+        return false;
+    setChecked(index.row(), value.toInt() == Qt::Checked);
+    return true;
+}
+
+Qt::ItemFlags FileListModel::flags(const QModelIndex &index) const
+{
+    if (!isListed(index))
+        return Qt::NoItemFlags;
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
+    if (index.column() == NameColumn && !m_rows[size_t(index.row())].system)
+        flags |= Qt::ItemIsUserCheckable;
+    return flags;
+}
+
+QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    switch (section) {
+    case NameColumn:
+        return tr("Name");
+    case SizeColumn:
+        return tr("Size");
+    default:
+        return {};
+    }
+}
+
+void FileListModel::sort(int column, Qt::SortOrder order)
+{
+    if (column < 0 || column >= ColumnCount || m_rows.size() < 2)
+        return;
+    const bool ascending = order == Qt::AscendingOrder;
+    // Keys are made once per entry and sorted beside the row numbers, so that comparisons
+    // neither decode names nor chase pointers.
+    std::vector<int> sorted;
+    if (column == SizeColumn) {
+        std::vector<std::pair<quint64, int>> keyed;
+        keyed.reserve(m_rows.size());
+        for (size_t i = 0; i < m_rows.size(); ++i)
+            keyed.emplace_back(m_rows[i].entry->size, int(i));
+        sorted = orderBy(std::move(keyed), ascending);
+    } else {
+        std::vector<std::pair<QString, int>> keyed;
+        keyed.reserve(m_rows.size());
+        for (size_t i = 0; i < m_rows.size(); ++i)
+            keyed.emplace_back(naturalSortKey(m_rows[i].entry->name), int(i));
+        sorted = orderBy(std::move(keyed), ascending);
+    }
+
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList from = persistentIndexList();
+    if (!from.isEmpty()) {
+        std::vector<int> newRow(m_rows.size());
+        for (size_t i = 0; i < sorted.size(); ++i)
+            newRow[size_t(sorted[i])] = int(i);
+        QModelIndexList to;
+        to.reserve(from.size());
+        for (const QModelIndex &old : from)
+            to.append(index(newRow[size_t(old.row())], old.column()));
+        changePersistentIndexList(from, to);
+    }
+    std::vector<Row> rows;
+    rows.reserve(m_rows.size());
+    for (int i : sorted)
+        rows.push_back(std::move(m_rows[size_t(i)]));
+    m_rows = std::move(rows);
+    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+} // namespace corvale

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "FolderAttributes.h"
+
+#include <QAbstractTableModel>
+#include <QIcon>
+
+#include <memory>
+#include <vector>
+
+namespace corvale {
+
+// The file list: one row per entry of the folder in view, in display order, with the check
+// mark of each entry kept here (not in the view), so that a checked row scrolled out of sight
+// stays checked and a re-sort keeps every mark. Column 0 shows the name with icon and
+// checkbox, column 1 the size text. Icons are looked up only for rows the view asks about.
+// Entries are shared with the controller (identity = pointer). GUI thread only.
+class FileListModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    using Entry = std::shared_ptr<FolderAttributes>;
+
+    enum Column { NameColumn = 0, SizeColumn = 1, ColumnCount };
+    enum Role {
+        RawValueRole = Qt::UserRole + 1, // column 0: decoded name (QString); column 1: size (quint64)
+        PathRole, // QByteArray, the kernel's bytes
+        SystemEntryRole, // bool: shown with a disabled checkbox, never checked
+    };
+
+    explicit FileListModel(QObject *parent = nullptr);
+
+    // Replaces the list; every mark is cleared. Quiet: emits no checkMarksChanged().
+    void setItems(std::vector<Entry> items);
+    std::vector<Entry> items() const;
+    Entry entry(int row) const;
+    int rowOf(const Entry &entry) const; // -1 when not listed
+    // Takes one entry out (a moved one); false when it is not listed. Quiet as setItems.
+    bool removeEntry(const Entry &entry);
+
+    bool isChecked(int row) const;
+    // Change a mark; refuse system entries and rows out of range. Emit checkMarksChanged()
+    // once when a mark really changed; return whether it did.
+    bool setChecked(int row, bool checked);
+    bool toggle(int row);
+    // The checked entries in row order.
+    std::vector<Entry> checkedEntries() const;
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    // By name (digits by value, case-insensitive) or by size (the number); stable, marks kept.
+    // A column out of range leaves the order as it is.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+Q_SIGNALS:
+    // One mark changed by the user (a click, a key, setData).
+    void checkMarksChanged();
+
+private:
+    struct Row
+    {
+        Entry entry;
+        bool checked = false;
+        bool system = false;
+        mutable QIcon icon; // looked up on first request
+    };
+
+    bool isListed(const QModelIndex &index) const;
+
+    std::vector<Row> m_rows;
+};
+
+} // namespace corvale
