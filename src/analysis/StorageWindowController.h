@@ -194,6 +194,7 @@ private:
     void viewWillDisappear();
     void setWelcomeAlpha(double alpha);
     void runWelcomeAnimation();
+    void stopWelcomeAnimation();
 
     QAction *m_showInFinderAction = nullptr;
     std::shared_ptr<WebBrowser> m_webBrowser;

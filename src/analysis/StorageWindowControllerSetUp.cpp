@@ -171,8 +171,7 @@ void StorageWindowController::viewWillAppear()
 
 void StorageWindowController::viewWillDisappear()
 {
-    if (m_welcomeAnimation)
-        m_welcomeAnimation->stop();
+    stopWelcomeAnimation();
     setWelcomeAlpha(0);
 }
 
@@ -183,10 +182,18 @@ void StorageWindowController::setWelcomeAlpha(double alpha)
     ui->selectFolderMainButton->setAlpha(alpha);
 }
 
+void StorageWindowController::stopWelcomeAnimation()
+{
+    // Stopping deletes it later; it is over now.
+    if (auto *running = m_welcomeAnimation.data()) {
+        m_welcomeAnimation = nullptr;
+        running->stop();
+    }
+}
+
 void StorageWindowController::runWelcomeAnimation()
 {
-    if (m_welcomeAnimation)
-        m_welcomeAnimation->stop();
+    stopWelcomeAnimation();
     auto *group = new QParallelAnimationGroup(this);
     const auto animate = [group](QObject *target, const char *property, const QVariant &to) {
         auto *animation = new QPropertyAnimation(target, property, group);
@@ -201,6 +208,10 @@ void StorageWindowController::runWelcomeAnimation()
     animate(this, "imageAnimationConstrain", imageRestOffset);
     animate(this, "textAnimationConstrain", textRestOffset);
     m_welcomeAnimation = group;
+    connect(group, &QAbstractAnimation::finished, this, [this, group] {
+        if (m_welcomeAnimation == group)
+            m_welcomeAnimation = nullptr;
+    });
     group->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
