@@ -1,19 +1,180 @@
 #include "FloatingWindowController.h"
 
+#include "DesktopColorScheme.h"
 #include "StorageWindowController.h"
 #include "ui_FloatingWindowController.h"
 
+#include <QApplication>
+#include <QMouseEvent>
+#include <QSettings>
+#include <QVBoxLayout>
+#include <QWindow>
+
 namespace corvale {
 
-FloatingWindowController::FloatingWindowController(QWidget *parent)
-    : QMainWindow(parent)
-    , ui(std::make_unique<Ui::FloatingWindowController>())
-    , m_storageController(new StorageWindowController(this))
+namespace {
+
+QSettings corvaleSettings()
 {
-    ui->setupUi(this);
-    setCentralWidget(m_storageController);
+    // The file the application delegate's launch counter lives in, whoever started us.
+    return QSettings(QStringLiteral("Corvale"), QStringLiteral("Corvale"));
 }
 
-FloatingWindowController::~FloatingWindowController() = default;
+// Used when the desktop's own palette is light but a dark window is asked for.
+QPalette darkPalette(const QPalette &desktop)
+{
+    QPalette palette;
+    const QColor window(0x2b, 0x2b, 0x2e);
+    const QColor text(0xe8, 0xe8, 0xea);
+    palette.setColor(QPalette::Window, window);
+    palette.setColor(QPalette::WindowText, text);
+    palette.setColor(QPalette::Base, QColor(0x1f, 0x1f, 0x22));
+    palette.setColor(QPalette::AlternateBase, QColor(0x27, 0x27, 0x2a));
+    palette.setColor(QPalette::Text, text);
+    palette.setColor(QPalette::PlaceholderText, QColor(0x8a, 0x8a, 0x8f));
+    palette.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3e));
+    palette.setColor(QPalette::ButtonText, text);
+    palette.setColor(QPalette::BrightText, Qt::white);
+    palette.setColor(QPalette::Light, QColor(0x4a, 0x4a, 0x4f));
+    palette.setColor(QPalette::Midlight, QColor(0x3f, 0x3f, 0x44));
+    palette.setColor(QPalette::Mid, QColor(0x55, 0x55, 0x5a));
+    palette.setColor(QPalette::Dark, QColor(0x1a, 0x1a, 0x1c));
+    palette.setColor(QPalette::Shadow, Qt::black);
+    palette.setColor(QPalette::ToolTipBase, QColor(0x3a, 0x3a, 0x3e));
+    palette.setColor(QPalette::ToolTipText, text);
+    palette.setColor(QPalette::Link, QColor(0x5c, 0xae, 0xff));
+    palette.setColor(QPalette::LinkVisited, QColor(0xb0, 0x8c, 0xff));
+    // The desktop's accent stays the accent.
+    palette.setColor(QPalette::Highlight, desktop.color(QPalette::Highlight));
+    palette.setColor(QPalette::HighlightedText, desktop.color(QPalette::HighlightedText));
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        palette.setColor(QPalette::Disabled, role, QColor(0x80, 0x80, 0x85));
+    return palette;
+}
+
+// Used when the desktop's own palette is dark but a light window is asked for.
+QPalette lightPalette(const QPalette &desktop)
+{
+    QPalette palette(QColor(0xef, 0xef, 0xef));
+    palette.setColor(QPalette::Base, Qt::white);
+    palette.setColor(QPalette::AlternateBase, QColor(0xf5, 0xf5, 0xf5));
+    palette.setColor(QPalette::Link, QColor(0x00, 0x66, 0xcc));
+    palette.setColor(QPalette::Highlight, desktop.color(QPalette::Highlight));
+    palette.setColor(QPalette::HighlightedText, desktop.color(QPalette::HighlightedText));
+    return palette;
+}
+
+} // namespace
+
+FloatingWindowController::FloatingWindowController(QWidget *parent)
+    : FloatingWindowController(new DesktopColorScheme, parent)
+{ }
+
+FloatingWindowController::FloatingWindowController(DesktopColorScheme *colorScheme, QWidget *parent)
+    : QMainWindow(parent)
+    , ui(std::make_unique<Ui::FloatingWindowController>())
+    , m_colorScheme(colorScheme)
+{
+    // Without it, a widget under a style sheet keeps the palette it had when the sheet was applied,
+    // and the analysis view would never turn dark. Read whenever a style sheet is applied.
+    QCoreApplication::setAttribute(Qt::AA_UseStyleSheetPropagationInWidgetStyles);
+    m_colorScheme->setParent(this);
+    ui->setupUi(this);
+    windowDidLoad();
+}
+
+FloatingWindowController::~FloatingWindowController()
+{
+    saveFrame();
+}
+
+void FloatingWindowController::windowDidLoad()
+{
+    restoreGeometry(corvaleSettings().value(QLatin1String(frameKey)).toByteArray());
+
+    m_storageController = new StorageWindowController(centralWidget());
+    fitSubViewToSuperView(m_storageController, centralWidget());
+
+    connect(ui->actionSelectFolder, &QAction::triggered, m_storageController,
+        &StorageWindowController::selectFolder);
+    connect(ui->actionQuit, &QAction::triggered, this, &QWidget::close);
+    connect(m_colorScheme, &DesktopColorScheme::darkChanged, this, &FloatingWindowController::themeChanged);
+    // The desktop's preference as known now; the portal's answer, when it differs, comes as a change.
+    themeChanged();
+}
+
+QAction *FloatingWindowController::webAction() const
+{
+    return ui->actionWebSite;
+}
+
+void FloatingWindowController::themeChanged()
+{
+    if (m_colorScheme->isDark())
+        setNightModeQuitely();
+    else
+        setDayModeQuitely();
+}
+
+void FloatingWindowController::setDayModeQuitely()
+{
+    m_storageController->setCurrentAppearance(Appearance::VibrantLight);
+    setAppearance(Appearance::VibrantLight);
+}
+
+void FloatingWindowController::setNightModeQuitely()
+{
+    m_storageController->setCurrentAppearance(Appearance::VibrantDark);
+    setAppearance(Appearance::VibrantDark);
+}
+
+void FloatingWindowController::setAppearance(Appearance appearance)
+{
+    m_windowAppearance = appearance;
+    const bool dark = appearance == Appearance::VibrantDark;
+    const QPalette desktop = QApplication::palette();
+    // Where the desktop's palette already has the asked-for lightness it is the best fit, and the
+    // window keeps following it; otherwise a palette of our own of that lightness.
+    QPalette palette;
+    if (DesktopColorScheme::isPaletteDark(desktop) != dark)
+        palette = dark ? darkPalette(desktop) : lightPalette(desktop);
+    setPalette(palette);
+}
+
+void FloatingWindowController::fitSubViewToSuperView(QWidget *subView, QWidget *superView)
+{
+    auto *layout = new QVBoxLayout(superView);
+    layout->setContentsMargins(0, 10, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(subView);
+}
+
+void FloatingWindowController::mousePressEvent(QMouseEvent *event)
+{
+    // Only presses that no element took reach the window: they fell on its background.
+    if (event->button() == Qt::LeftButton && startWindowMove()) {
+        event->accept();
+        return;
+    }
+    QMainWindow::mousePressEvent(event);
+}
+
+bool FloatingWindowController::startWindowMove()
+{
+    QWindow *handle = windowHandle();
+    return handle && handle->startSystemMove();
+}
+
+void FloatingWindowController::closeEvent(QCloseEvent *event)
+{
+    saveFrame();
+    QMainWindow::closeEvent(event);
+}
+
+void FloatingWindowController::saveFrame() const
+{
+    auto settings = corvaleSettings();
+    settings.setValue(QLatin1String(frameKey), saveGeometry());
+}
 
 } // namespace corvale

@@ -1,6 +1,10 @@
+#include "AppDelegate.h"
+#include "Config.h"
 #include "FloatingWindowController.h"
 #include "StorageWindowController.h"
+#include "Translations.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFile>
@@ -33,6 +37,7 @@ int main(int argc, char **argv)
     QCoreApplication::setOrganizationName(QStringLiteral("Corvale"));
     QCoreApplication::setApplicationName(QStringLiteral("Corvale"));
     QCoreApplication::setApplicationVersion(QStringLiteral(CORVALE_VERSION));
+    corvale::installTranslations();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QCoreApplication::translate("main", "See where your disk space goes."));
@@ -63,12 +68,20 @@ int main(int argc, char **argv)
     if (QIcon::fallbackThemeName().isEmpty() || QIcon::fallbackThemeName() == QLatin1String("hicolor"))
         QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
 
+    // Wayland compositors find the window's icon through the desktop file.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(corvale::applicationId));
+    QGuiApplication::setWindowIcon(QIcon::fromTheme(QString::fromLatin1(corvale::applicationId),
+        QIcon(QStringLiteral(":/corvale/app.corvale.Corvale.svg"))));
+
     int status = 0;
     {
+        corvale::AppDelegate delegate;
         corvale::FloatingWindowController window;
+        QObject::connect(window.webAction(), &QAction::triggered, &delegate, &corvale::AppDelegate::webBtn);
         window.show();
         if (!folder.isEmpty())
             window.storageController()->openFolder(folder);
+        delegate.applicationDidFinishLaunching();
         status = QCoreApplication::exec();
     }
     // The window asked a running walk to stop; let it end before the application goes away.

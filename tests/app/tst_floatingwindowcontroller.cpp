@@ -1,8 +1,18 @@
+#include "DesktopColorScheme.h"
 #include "FloatingWindowController.h"
 #include "FolderChooser.h"
 #include "StorageWindowController.h"
 
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusVariant>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QProcess>
+#include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThreadPool>
@@ -10,6 +20,9 @@
 using namespace corvale;
 
 namespace {
+
+const QString portalService = QStringLiteral("org.freedesktop.portal.Desktop");
+const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 
 class FixedChooser : public FolderChooser
 {
@@ -23,19 +36,106 @@ private:
     QByteArray m_folder;
 };
 
+// The desktop's settings portal, saying light (2) or dark (1) and announcing each change.
+class FakePortal : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Settings")
+public:
+    uint value = 2;
+    void change(uint newValue)
+    {
+        value = newValue;
+        emit SettingChanged(QStringLiteral("org.freedesktop.appearance"), QStringLiteral("color-scheme"),
+            QDBusVariant(newValue));
+    }
+
+public Q_SLOTS:
+    QDBusVariant ReadOne(const QString &, const QString &) { return QDBusVariant(value); }
+
+Q_SIGNALS:
+    void SettingChanged(const QString &nameSpace, const QString &key, const QDBusVariant &value);
+};
+
+// Counts the moves a press on the background starts, instead of asking a window manager.
+class CountingWindow : public FloatingWindowController
+{
+public:
+    using FloatingWindowController::FloatingWindowController;
+    int moves = 0;
+
+protected:
+    bool startWindowMove() override
+    {
+        ++moves;
+        return true;
+    }
+};
+
+QSettings corvaleSettings()
+{
+    return QSettings(QStringLiteral("Corvale"), QStringLiteral("Corvale"));
+}
+
+bool isDark(const QWidget &widget)
+{
+    return DesktopColorScheme::isPaletteDark(widget.palette());
+}
+
 } // namespace
 
 class TestFloatingWindowController : public QObject
 {
     Q_OBJECT
-private Q_SLOTS:
-    void holdsTheAnalysisView()
+
+    QTemporaryDir m_config;
+    QTemporaryDir m_busDir;
+    QProcess m_daemon;
+    QString m_busAddress;
+
+    // Light desktop, no portal: what every test starts from unless it says otherwise.
+    static DesktopColorScheme *paletteOnlyScheme()
     {
-        FloatingWindowController window;
+        return new DesktopColorScheme(QDBusConnection(QStringLiteral("no such bus")));
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_config.isValid());
+        // QSettings fixes its folders on first use: point them at the temporary one before that.
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+        QApplication::setPalette(QApplication::style()->standardPalette());
+        QVERIFY(!DesktopColorScheme::isPaletteDark(QApplication::palette()));
+    }
+
+    void init()
+    {
+        auto settings = corvaleSettings();
+        settings.clear();
+    }
+
+    void cleanupTestCase()
+    {
+        if (m_daemon.state() != QProcess::NotRunning) {
+            m_daemon.terminate();
+            m_daemon.waitForFinished();
+        }
+    }
+
+    void theAnalysisViewFillsTheWindow()
+    {
+        FloatingWindowController window(paletteOnlyScheme());
         QCOMPARE(window.windowTitle(), QStringLiteral("Corvale"));
-        QCOMPARE(window.centralWidget(), window.storageController());
+        QCOMPARE(window.storageController()->parentWidget(), window.centralWidget());
         QCOMPARE(window.minimumSize(), QSize(900, 600));
-        QVERIFY(window.width() >= 1000 && window.height() >= 700);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        for (const QSize size : {QSize(1000, 700), QSize(1280, 760)}) {
+            window.resize(size);
+            QTRY_COMPARE(window.storageController()->width(), window.centralWidget()->width());
+            QCOMPARE(window.storageController()->height(), window.centralWidget()->height() - 10);
+        }
     }
 
     // Every state must fit the smallest window: the result view holds the most.
@@ -43,7 +143,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
-        FloatingWindowController window;
+        FloatingWindowController window(paletteOnlyScheme());
         window.storageController()->setFolderChooser(
             std::make_unique<FixedChooser>(QFile::encodeName(dir.path())));
         window.resize(window.minimumSize());
@@ -61,19 +161,178 @@ private Q_SLOTS:
         QCOMPARE(window.size(), QSize(900, 600));
     }
 
+    void theFrameComesBackOnTheNextRun()
+    {
+        const QRect frame(57, 43, 1010, 690);
+        {
+            FloatingWindowController first(paletteOnlyScheme());
+            first.setGeometry(frame);
+            first.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&first));
+            first.close();
+        }
+        QVERIFY(corvaleSettings().contains(QLatin1String(FloatingWindowController::frameKey)));
+        FloatingWindowController second(paletteOnlyScheme());
+        QCOMPARE(second.geometry(), frame);
+        second.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&second));
+        QCOMPARE(second.geometry(), frame);
+    }
+
+    void aDamagedSavedFrameLeavesTheDefault()
+    {
+        corvaleSettings().setValue(QLatin1String(FloatingWindowController::frameKey), QByteArray("garbage"));
+        FloatingWindowController window(paletteOnlyScheme());
+        QCOMPARE(window.size(), QSize(1100, 720));
+    }
+
+    void draggingTheBackgroundMovesTheWindow()
+    {
+        CountingWindow window(paletteOnlyScheme());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto *welcome = window.storageController()->findChild<QWidget *>(QStringLiteral("welcomeView"));
+        auto *title = window.storageController()->findChild<QLabel *>(QStringLiteral("welcomeTitle"));
+        QTest::mousePress(welcome, Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(window.moves, 1);
+        QTest::mousePress(title, Qt::LeftButton, {}, title->rect().center());
+        QCOMPARE(window.moves, 2);
+        // Controls keep their presses; other buttons do not move the window.
+        auto *button = window.storageController()->findChild<QAbstractButton *>(
+            QStringLiteral("selectFolderMainButton"));
+        window.storageController()->setFolderChooser(std::make_unique<FixedChooser>(QByteArray()));
+        QTest::mousePress(button, Qt::LeftButton, {}, button->rect().center());
+        QTest::mousePress(welcome, Qt::RightButton, {}, QPoint(5, 5));
+        QCOMPARE(window.moves, 2);
+        QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(-5, -5));
+    }
+
+    void dayAndNightTurnTheViewAndTheWindow()
+    {
+        FloatingWindowController window(paletteOnlyScheme());
+        QCOMPARE(window.windowAppearance(), std::optional(Appearance::VibrantLight));
+        QCOMPARE(window.storageController()->windowAppearance(), std::optional(Appearance::VibrantLight));
+        QVERIFY(!isDark(window));
+
+        window.setNightModeQuitely();
+        QCOMPARE(window.windowAppearance(), std::optional(Appearance::VibrantDark));
+        QCOMPARE(window.storageController()->windowAppearance(), std::optional(Appearance::VibrantDark));
+        QVERIFY(isDark(window));
+        QVERIFY(isDark(*window.storageController()));
+        // Text must stay readable on the dark ground, and the accent stays the desktop's.
+        QVERIFY(window.palette().color(QPalette::WindowText).lightnessF() > 0.7);
+        QVERIFY(window.palette().color(QPalette::Text).lightnessF() > 0.7);
+        QCOMPARE(
+            window.palette().color(QPalette::Highlight), QApplication::palette().color(QPalette::Highlight));
+
+        window.setDayModeQuitely();
+        QCOMPARE(window.storageController()->windowAppearance(), std::optional(Appearance::VibrantLight));
+        QCOMPARE(window.palette().color(QPalette::Window), QApplication::palette().color(QPalette::Window));
+    }
+
+    void aDarkDesktopPaletteIsKeptForNight()
+    {
+        QPalette dark = QApplication::palette();
+        dark.setColor(QPalette::Window, QColor(0x10, 0x20, 0x30));
+        dark.setColor(QPalette::WindowText, QColor(0xdd, 0xee, 0xff));
+        QApplication::setPalette(dark);
+        {
+            FloatingWindowController window(paletteOnlyScheme());
+            // The desktop itself is dark: night comes with its own palette, day with ours.
+            QCOMPARE(window.windowAppearance(), std::optional(Appearance::VibrantDark));
+            QCOMPARE(window.palette().color(QPalette::Window), QColor(0x10, 0x20, 0x30));
+            window.setDayModeQuitely();
+            QVERIFY(!isDark(window));
+            QVERIFY(window.palette().color(QPalette::WindowText).lightnessF() < 0.3);
+        }
+        QApplication::setPalette(QApplication::style()->standardPalette());
+    }
+
+    void aColourSchemeChangeTurnsTheWindowDarkAndBack()
+    {
+        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+        if (daemon.isEmpty())
+            QSKIP("dbus-daemon is missing (Debian package dbus): cannot fake the portal");
+        startBus(daemon);
+        FakePortal portal;
+        auto portalBus = QDBusConnection::connectToBus(m_busAddress, QStringLiteral("portal"));
+        QVERIFY(portalBus.registerObject(
+            portalPath, &portal, QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals));
+        QVERIFY(portalBus.registerService(portalService));
+
+        {
+            FloatingWindowController window(new DesktopColorScheme(
+                QDBusConnection::connectToBus(m_busAddress, QStringLiteral("client"))));
+            QVERIFY(!isDark(window));
+            portal.change(1);
+            QTRY_COMPARE(
+                window.storageController()->windowAppearance(), std::optional(Appearance::VibrantDark));
+            QVERIFY(isDark(window));
+            QVERIFY(isDark(*window.storageController()));
+            const auto *title
+                = window.storageController()->findChild<QLabel *>(QStringLiteral("welcomeTitle"));
+            QVERIFY(title->palette().color(QPalette::WindowText).lightnessF() > 0.7);
+            portal.change(2);
+            QTRY_COMPARE(
+                window.storageController()->windowAppearance(), std::optional(Appearance::VibrantLight));
+            QVERIFY(!isDark(window));
+            QVERIFY(!isDark(*window.storageController()));
+            QVERIFY(title->palette().color(QPalette::WindowText).lightnessF() < 0.3);
+        }
+        QDBusConnection::disconnectFromBus(QStringLiteral("client"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("portal"));
+    }
+
     // Closing the window while a walk runs: the walk stops and nothing reaches the dead window.
     void closingDuringAWalkIsSafe()
     {
         QTemporaryDir dir;
         for (int i = 0; i < 200; ++i)
             QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("d%1/e/f").arg(i)));
-        auto window = std::make_unique<FloatingWindowController>();
+        auto window = std::make_unique<FloatingWindowController>(paletteOnlyScheme());
         window->storageController()->openFolder(QFile::encodeName(dir.path()));
         window.reset();
         QThreadPool::globalInstance()->waitForDone();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
     }
+
+private:
+    void startBus(const QString &daemon);
 };
+
+// Out of the class: moc reads raw strings in class bodies wrongly.
+void TestFloatingWindowController::startBus(const QString &daemon)
+{
+    // A bus of our own with no service folders, so no real portal can answer on it.
+    const QString config = m_busDir.filePath(QStringLiteral("bus.conf"));
+    QFile file(config);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(
+        QStringLiteral(R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-BUS Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:dir=%1</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+)")
+            .arg(m_busDir.path())
+            .toUtf8());
+    file.close();
+    m_daemon.start(daemon,
+        {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
+            QStringLiteral("--print-address")});
+    QVERIFY2(m_daemon.waitForStarted(), qPrintable(m_daemon.errorString()));
+    while (!m_daemon.canReadLine())
+        QVERIFY2(m_daemon.waitForReadyRead(10'000), m_daemon.readAllStandardError().constData());
+    m_busAddress = QString::fromUtf8(m_daemon.readLine().trimmed());
+    QVERIFY(!m_busAddress.isEmpty());
+}
 
 QTEST_MAIN(TestFloatingWindowController)
 #include "tst_floatingwindowcontroller.moc"

@@ -1,0 +1,189 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>ByteCount</name>
+    <message>
+        <source>1 byte</source>
+        <translation>1 Byte</translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <translation>%1 Bytes</translation>
+    </message>
+    <message>
+        <source>%1 %2</source>
+        <translation>%1 %2</translation>
+    </message>
+</context>
+<context>
+    <name>FolderChooser</name>
+    <message>
+        <source>Select a Folder</source>
+        <translation>Ordner auswählen</translation>
+    </message>
+</context>
+<context>
+    <name>TrashMover</name>
+    <message>
+        <source>%1 is not a folder</source>
+        <translation>%1 ist kein Ordner</translation>
+    </message>
+    <message>
+        <source>Cannot create %1: %2</source>
+        <translation>%1 kann nicht angelegt werden: %2</translation>
+    </message>
+    <message>
+        <source>The trash location %1 is not an absolute path</source>
+        <translation>Der Papierkorb-Ort %1 ist kein absoluter Pfad</translation>
+    </message>
+    <message>
+        <source>Cannot write to %1: %2</source>
+        <translation>In %1 kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>Unknown error</source>
+        <translation>Unbekannter Fehler</translation>
+    </message>
+</context>
+<context>
+    <name>corvale::FileListModel</name>
+    <message>
+        <source>System file</source>
+        <translation>Systemdatei</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>Größe</translation>
+    </message>
+</context>
+<context>
+    <name>corvale::FloatingWindowController</name>
+    <message>
+        <source>Corvale</source>
+        <translation>Corvale</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Datei</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>&amp;Select a Folder…</source>
+        <translation>Ordner &amp;auswählen …</translation>
+    </message>
+    <message>
+        <source>Ctrl+O</source>
+        <translation>Ctrl+O</translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source>Ctrl+Q</source>
+        <translation>Ctrl+Q</translation>
+    </message>
+    <message>
+        <source>Corvale &amp;Web Site</source>
+        <translation>Corvale im &amp;Web</translation>
+    </message>
+</context>
+<context>
+    <name>corvale::StorageWindowController</name>
+    <message>
+        <source>See where your disk space goes</source>
+        <translation>Sehen Sie, wohin Ihr Speicherplatz geht</translation>
+    </message>
+    <message>
+        <source>Choose a folder and Corvale adds up everything inside it. Each sub-folder becomes a coloured bar as wide as its share, so you can find what fills your disk and move what you no longer need to the Trash.</source>
+        <translation>Wählen Sie einen Ordner, und Corvale zählt alles darin zusammen. Jeder Unterordner wird zu einem farbigen Balken, so breit wie sein Anteil: So finden Sie, was Ihre Festplatte füllt, und verschieben, was Sie nicht mehr brauchen, in den Papierkorb.</translation>
+    </message>
+    <message>
+        <source>Select a Folder</source>
+        <translation>Ordner auswählen</translation>
+    </message>
+    <message>
+        <source>Choose another folder…</source>
+        <translation>Anderen Ordner wählen …</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Anhalten</translation>
+    </message>
+    <message>
+        <source>Analyze this folder again</source>
+        <translation>Diesen Ordner erneut analysieren</translation>
+    </message>
+    <message>
+        <source>Refresh</source>
+        <translation>Aktualisieren</translation>
+    </message>
+    <message>
+        <source>Select a Folder…</source>
+        <translation>Ordner auswählen …</translation>
+    </message>
+    <message>
+        <source>Folder</source>
+        <translation>Ordner</translation>
+    </message>
+    <message>
+        <source>Move to Trash</source>
+        <translation>In den Papierkorb</translation>
+    </message>
+    <message>
+        <source>Reclaimed:</source>
+        <translation>Freigegeben:</translation>
+    </message>
+    <message>
+        <source>Share how much space you reclaimed</source>
+        <translation>Teilen, wie viel Platz Sie freigegeben haben</translation>
+    </message>
+    <message>
+        <source>Share…</source>
+        <translation>Teilen …</translation>
+    </message>
+    <message>
+        <source>Analyzing...</source>
+        <translation>Wird analysiert …</translation>
+    </message>
+    <message>
+        <source>Analyzing... Items: %1</source>
+        <translation>Wird analysiert … Objekte: %1</translation>
+    </message>
+    <message>
+        <source>Items: %1</source>
+        <translation>Objekte: %1</translation>
+    </message>
+    <message>
+        <source>Show in Finder</source>
+        <translation>Im Dateimanager zeigen</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>See where your disk space goes.</source>
+        <translation>Sehen Sie, wohin Ihr Speicherplatz geht.</translation>
+    </message>
+    <message>
+        <source>Folder to analyze at once.</source>
+        <translation>Ordner, der sofort analysiert wird.</translation>
+    </message>
+    <message>
+        <source>Give at most one folder.</source>
+        <translation>Geben Sie höchstens einen Ordner an.</translation>
+    </message>
+    <message>
+        <source>%1: not a folder</source>
+        <translation>%1: kein Ordner</translation>
+    </message>
+</context>
+</TS>
