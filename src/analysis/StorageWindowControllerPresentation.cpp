@@ -52,7 +52,7 @@ QByteArray bytes(const std::string &text)
 // The platform's plain grey.
 QColor filesSectorColor()
 {
-    return QColor::fromRgbF(0.5f, 0.5f, 0.5f);
+    return QColor(128, 128, 128);
 }
 
 // The texts of many sizes in one listing; most loose files share a few texts (all the
