@@ -1,6 +1,7 @@
 #include "StorageWindowController.h"
 
 #include "ByteCount.h"
+#include "FileManager.h"
 #include "FolderAttributes.h"
 #include "FolderChooser.h"
 #include "FolderVisualData.h"
@@ -21,6 +22,7 @@ StorageWindowController::StorageWindowController(QWidget *parent)
     , m_fileTableMenu(new QMenu(this))
     , m_folderChooser(std::make_unique<SystemFolderChooser>())
     , m_link(std::make_shared<AnalysisRun::Link>(this))
+    , m_fileManager(std::make_unique<SystemFileManager>())
 {
     ui->setupUi(this);
 
@@ -101,13 +103,6 @@ void StorageWindowController::reloadFileTable()
 {
     // The file list shows directoryItems through its model; the model is reset here once it is
     // attached.
-}
-
-void StorageWindowController::reloadRowsTable()
-{
-    // One row per drill-down row; the row cells are built from tableData on every reload.
-    ui->tableView->clearContents();
-    ui->tableView->setRowCount(int(m_tableData.size()));
 }
 
 // The spinner is optional: while none is held the run goes on with the loader alone.

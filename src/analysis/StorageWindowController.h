@@ -3,6 +3,7 @@
 #include "AnalysisRun.h"
 #include "Appearance.h"
 #include "DynamicStackedViewSector.h"
+#include "VisualDataCellDelegate.h"
 
 #include <QByteArray>
 #include <QColor>
@@ -23,11 +24,13 @@ class QMenu;
 namespace corvale {
 
 struct FolderAttributes;
+class FileManager;
 class FolderChooser;
 class FolderVisualData;
 class OrvSpinnerView;
 class WebBrowser;
 class WelcomeFadeEffect;
+class VisualDataCell;
 
 namespace Ui {
 class StorageWindowController;
@@ -40,7 +43,7 @@ class StorageWindowController;
 // only through queued calls tagged with the run's number, so a late report of an older run never
 // touches the window of a newer one. Everything here lives on the GUI thread. The window has four
 // states: welcome (before the first run and after a stop), walking, result.
-class StorageWindowController : public QWidget
+class StorageWindowController : public QWidget, public VisualDataCellDelegate
 {
     Q_OBJECT
     // The removal panel's bottom offset inside the file list area: -100 out of sight, 24 shown.
@@ -132,7 +135,7 @@ public:
     void shareResults();
     std::shared_ptr<WebBrowser> webBrowser() const { return m_webBrowser; }
     void setWebBrowser(std::shared_ptr<WebBrowser> browser);
-    // The one item of stackedMenu.
+    // The one item of stackedMenu; it reveals the folder of the sector whose menu opened.
     QAction *showInFinderAction() const { return m_showInFinderAction; }
     int imageAnimationConstrain() const { return m_imageAnimationConstrain; }
     void setImageAnimationConstrain(int offset);
@@ -140,6 +143,26 @@ public:
     void setTextAnimationConstrain(int offset);
     // The running welcome animation, none between two runs of it.
     QParallelAnimationGroup *welcomeAnimation() const { return m_welcomeAnimation; }
+
+    // Presentation and drill-down.
+    // The rows table's cells report here with their row number.
+    void didSelectSector(const std::shared_ptr<DynamicStackedViewSector> &sector, qint64 row) override;
+    void didRemoveSelectionInRow(qint64 row) override;
+    void willOpenMenuForSector(const std::shared_ptr<DynamicStackedViewSector> &sector, qint64 row) override;
+    // Lists the folder of `sector` (the chosen folder when null) without touching the rows.
+    void didSelectSectorSilently(const std::shared_ptr<DynamicStackedViewSector> &sector, qint64 row);
+    // Reveals the folder of the sector whose menu opened last.
+    void showInFinderFromStack();
+    // Row building: one sector per child of `folder` in its order, then a grey "Files" sector for
+    // what the shares leave; appends one folder entry per child to `entries`.
+    Sectors buildRow(const FolderVisualData &folder, Entries &entries);
+    // One entry per direct non-folder entry of `folder`, in the file system's order; a link is
+    // measured itself, and one to a folder is left out.
+    static void listLooseFiles(const QByteArray &folder, Entries &entries);
+    static std::shared_ptr<FolderAttributes> folderEntry(const FolderVisualData &folder);
+    // The pair of the palette that the size ladder gives a folder of `bytes`.
+    static int colorPairForSize(quint64 bytes);
+    void setFileManager(std::unique_ptr<FileManager> fileManager);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -202,6 +225,14 @@ private:
     QPointer<QParallelAnimationGroup> m_welcomeAnimation;
     int m_imageAnimationConstrain = imageRestOffset;
     int m_textAnimationConstrain = textRestOffset;
+
+    // Presentation and drill-down.
+    void clearFilesToDelete();
+    void listEntries(Entries entries);
+    // The silent refill without its reload of the file list.
+    void listSectorSilently(const std::shared_ptr<DynamicStackedViewSector> &sector);
+    VisualDataCell *makeRowCell(int row);
+    std::unique_ptr<FileManager> m_fileManager;
 };
 
 } // namespace corvale

@@ -124,6 +124,7 @@ void StorageWindowController::awakeFromNib()
     m_stackedMenu->setTitle(QString());
     m_showInFinderAction = new QAction(tr("Show in Finder"), m_stackedMenu);
     m_stackedMenu->insertAction(m_stackedMenu->actions().value(0), m_showInFinderAction);
+    connect(m_showInFinderAction, &QAction::triggered, this, &StorageWindowController::showInFinderFromStack);
 
     // The desktop's accent colour, pressed or not.
     const QColor accent = palette().color(QPalette::Highlight);
