@@ -166,6 +166,10 @@
         <source>Show in Finder</source>
         <translation>Im Dateimanager zeigen</translation>
     </message>
+    <message>
+        <source>Files</source>
+        <translation>Dateien</translation>
+    </message>
 </context>
 <context>
     <name>main</name>
