@@ -86,6 +86,7 @@ FloatingWindowController::FloatingWindowController(DesktopColorScheme *colorSche
 FloatingWindowController::~FloatingWindowController()
 {
     saveFrame();
+    restoreDesktopPalette();
 }
 
 void FloatingWindowController::windowDidLoad()
@@ -132,13 +133,30 @@ void FloatingWindowController::setAppearance(Appearance appearance)
 {
     m_windowAppearance = appearance;
     const bool dark = appearance == Appearance::VibrantDark;
-    const QPalette desktop = QApplication::palette();
-    // Where the desktop's palette already has the asked-for lightness it is the best fit, and the
-    // window keeps following it; otherwise a palette of our own of that lightness.
-    QPalette palette;
-    if (DesktopColorScheme::isPaletteDark(desktop) != dark)
-        palette = dark ? darkPalette(desktop) : lightPalette(desktop);
-    setPalette(palette);
+    const QPalette desktop = m_ownPalette ? m_desktopPalette : QApplication::palette();
+    // Where the desktop's palette has the asked-for lightness it is the best fit; otherwise one
+    // of our own. It is the application's palette rather than the window's: widgets made later
+    // under a style sheet (the rows of a result) take the application's, not their parent's.
+    if (DesktopColorScheme::isPaletteDark(desktop) == dark) {
+        restoreDesktopPalette();
+    } else {
+        if (!m_ownPalette) {
+            m_desktopPalette = desktop;
+            m_ownPalette = true;
+        }
+        QApplication::setPalette(dark ? darkPalette(desktop) : lightPalette(desktop));
+    }
+    // A window not shown yet hears nothing of a new application palette: take it now.
+    setPalette(QPalette());
+}
+
+void FloatingWindowController::restoreDesktopPalette()
+{
+    if (!m_ownPalette)
+        return;
+    m_ownPalette = false;
+    // One that nobody set keeps following the desktop's theme once it is back.
+    QApplication::setPalette(m_desktopPalette.resolveMask() ? m_desktopPalette : QPalette());
 }
 
 void FloatingWindowController::fitSubViewToSuperView(QWidget *subView, QWidget *superView)

@@ -3,6 +3,7 @@
 #include "Appearance.h"
 
 #include <QMainWindow>
+#include <QPalette>
 
 #include <memory>
 #include <optional>
@@ -21,7 +22,9 @@ class FloatingWindowController;
 // The main window. It keeps the desktop's own decorations and can also be moved by dragging its
 // background; it restores its frame from the last run and saves it when it closes. It owns the
 // analysis controller, which fills the window, and the colour-scheme watcher, and turns the
-// desktop's light or dark preference, as it changes, into the look of both. GUI thread only.
+// desktop's light or dark preference, as it changes, into the look of both: where the desktop's
+// palette does not match its preference, it gives the application a palette of its own, and
+// gives the desktop's back when they match again or the window goes. GUI thread only.
 class FloatingWindowController : public QMainWindow
 {
     Q_OBJECT
@@ -59,12 +62,16 @@ protected:
 private:
     void windowDidLoad();
     void setAppearance(Appearance appearance);
+    void restoreDesktopPalette();
     void saveFrame() const;
 
     std::unique_ptr<Ui::FloatingWindowController> ui;
     DesktopColorScheme *m_colorScheme;
     StorageWindowController *m_storageController = nullptr;
     std::optional<Appearance> m_windowAppearance;
+    // The application's palette before ours replaced it, while ours does.
+    QPalette m_desktopPalette;
+    bool m_ownPalette = false;
 };
 
 } // namespace corvale

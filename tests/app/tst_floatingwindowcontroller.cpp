@@ -230,6 +230,25 @@ private Q_SLOTS:
         QCOMPARE(window.palette().color(QPalette::Window), QApplication::palette().color(QPalette::Window));
     }
 
+    // What a result adds to the window after the switch is as dark as the rest.
+    void aResultMadeAtNightIsDark()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+        FloatingWindowController window(paletteOnlyScheme());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.setNightModeQuitely();
+        window.storageController()->openFolder(QFile::encodeName(dir.path()));
+        QThreadPool::globalInstance()->waitForDone();
+        QTRY_VERIFY(window.storageController()->findChild<QLabel *>(QStringLiteral("titleField")));
+        for (const auto *label : window.storageController()->findChildren<QLabel *>()) {
+            if (label->isVisibleTo(&window) && !label->text().isEmpty())
+                QVERIFY2(label->palette().color(label->foregroundRole()).lightnessF() > 0.5,
+                    qPrintable(label->objectName() + QLatin1String(": ") + label->text()));
+        }
+    }
+
     void aDarkDesktopPaletteIsKeptForNight()
     {
         QPalette dark = QApplication::palette();
