@@ -1,6 +1,8 @@
 #include "StorageWindowController.h"
 
+#include "AlertPresenter.h"
 #include "ByteCount.h"
+#include "FileManager.h"
 #include "FolderAttributes.h"
 #include "FolderChooser.h"
 #include "FolderVisualData.h"
@@ -44,6 +46,7 @@ StorageWindowController::StorageWindowController(QWidget *parent)
     ui->fileTableView->installEventFilter(this);
     ui->deleteView->raise();
     placeTrashPanel();
+    setUpFileList();
 
     // Before the first run: the welcome view alone.
     ui->chartView->hide();
@@ -78,12 +81,6 @@ void StorageWindowController::setTableData(std::vector<Sectors> rows, QList<QByt
     reloadRowsTable();
 }
 
-void StorageWindowController::setDirectoryItems(Entries items)
-{
-    m_directoryItems = std::move(items);
-    reloadFileTable();
-}
-
 QColor StorageWindowController::spinnerColor() const
 {
     if (m_windowAppearance == Appearance::VibrantDark)
@@ -94,12 +91,6 @@ QColor StorageWindowController::spinnerColor() const
 void StorageWindowController::setFolderChooser(std::unique_ptr<FolderChooser> chooser)
 {
     m_folderChooser = std::move(chooser);
-}
-
-void StorageWindowController::reloadFileTable()
-{
-    // The file list shows directoryItems through its model; the model is reset here once it is
-    // attached.
 }
 
 void StorageWindowController::reloadRowsTable()
@@ -113,16 +104,6 @@ void StorageWindowController::reloadRowsTable()
 void StorageWindowController::startSpinner() { }
 
 void StorageWindowController::stopSpinner() { }
-
-void StorageWindowController::showTrash()
-{
-    setTrashAnimationConstrain(TrashShownOffset);
-}
-
-void StorageWindowController::hideTrash()
-{
-    setTrashAnimationConstrain(TrashHiddenOffset);
-}
 
 void StorageWindowController::setTrashAnimationConstrain(int offset)
 {

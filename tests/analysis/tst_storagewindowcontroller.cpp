@@ -358,8 +358,7 @@ private Q_SLOTS:
     void aNewFolderEmptiesTheRowsAndTheFileListBeforeItsWalk()
     {
         runToResult(pathA());
-        c().setTableData({Sectors(1), Sectors(2)},
-            {pathA(), pathA() + "/sub"});
+        c().setTableData({Sectors(1), Sectors(2)}, {pathA(), pathA() + "/sub"});
         c().setDirectoryItems({std::make_shared<FolderAttributes>()});
         QCOMPARE(child<QTableWidget>("tableView")->rowCount(), 2);
 
@@ -448,6 +447,7 @@ private Q_SLOTS:
         QWidget *panel = child("deleteView");
 
         c().showTrash();
+        QTRY_COMPARE(c().trashAnimationConstrain(), StorageWindowController::TrashShownOffset);
         QVERIFY(panel->isVisible());
         QCOMPARE(panel->geometry().bottom() + 1, area->height() - StorageWindowController::TrashShownOffset);
         QVERIFY(area->rect().contains(panel->geometry()));
