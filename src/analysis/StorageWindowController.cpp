@@ -22,6 +22,7 @@ StorageWindowController::StorageWindowController(QWidget *parent)
     , m_fileTableMenu(new QMenu(this))
     , m_folderChooser(std::make_unique<SystemFolderChooser>())
     , m_link(std::make_shared<AnalysisRun::Link>(this))
+    , m_fileManager(std::make_unique<SystemFileManager>())
 {
     ui->setupUi(this);
 
@@ -91,13 +92,6 @@ QColor StorageWindowController::spinnerColor() const
 void StorageWindowController::setFolderChooser(std::unique_ptr<FolderChooser> chooser)
 {
     m_folderChooser = std::move(chooser);
-}
-
-void StorageWindowController::reloadRowsTable()
-{
-    // One row per drill-down row; the row cells are built from tableData on every reload.
-    ui->tableView->clearContents();
-    ui->tableView->setRowCount(int(m_tableData.size()));
 }
 
 // The spinner is optional: while none is held the run goes on with the loader alone.

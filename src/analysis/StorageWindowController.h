@@ -3,6 +3,7 @@
 #include "AnalysisRun.h"
 #include "Appearance.h"
 #include "DynamicStackedViewSector.h"
+#include "VisualDataCellDelegate.h"
 
 #include <QByteArray>
 #include <QColor>
@@ -26,6 +27,7 @@ class FileManager;
 class FolderChooser;
 class FolderVisualData;
 class OrvSpinnerView;
+class VisualDataCell;
 
 namespace Ui {
 class StorageWindowController;
@@ -38,7 +40,7 @@ class StorageWindowController;
 // only through queued calls tagged with the run's number, so a late report of an older run never
 // touches the window of a newer one. Everything here lives on the GUI thread. The window has four
 // states: welcome (before the first run and after a stop), walking, result.
-class StorageWindowController : public QWidget
+class StorageWindowController : public QWidget, public VisualDataCellDelegate
 {
     Q_OBJECT
     // The removal panel's bottom offset inside the file list area: -100 out of sight, 24 shown.
@@ -107,6 +109,26 @@ public:
     void setFolderChooser(std::unique_ptr<FolderChooser> chooser);
     void setReportHook(AnalysisRun::ReportHook hook) { m_reportHook = std::move(hook); }
 
+    // Presentation and drill-down.
+    // The rows table's cells report here with their row number.
+    void didSelectSector(const std::shared_ptr<DynamicStackedViewSector> &sector, qint64 row) override;
+    void didRemoveSelectionInRow(qint64 row) override;
+    void willOpenMenuForSector(const std::shared_ptr<DynamicStackedViewSector> &sector, qint64 row) override;
+    // Lists the folder of `sector` (the chosen folder when null) without touching the rows.
+    void didSelectSectorSilently(const std::shared_ptr<DynamicStackedViewSector> &sector, qint64 row);
+    // Reveals the folder of the sector whose menu opened last.
+    void showInFinderFromStack();
+    // Row building: one sector per child of `folder` in its order, then a grey "Files" sector for
+    // what the shares leave; appends one folder entry per child to `entries`.
+    Sectors buildRow(const FolderVisualData &folder, Entries &entries);
+    // One entry per direct non-folder entry of `folder`, in the file system's order; a link is
+    // measured itself, and one to a folder is left out.
+    static void listLooseFiles(const QByteArray &folder, Entries &entries);
+    static std::shared_ptr<FolderAttributes> folderEntry(const FolderVisualData &folder);
+    // The pair of the palette that the size ladder gives a folder of `bytes`.
+    static int colorPairForSize(quint64 bytes);
+    void setFileManager(std::unique_ptr<FileManager> fileManager);
+
     // File list and removal.
     static constexpr int TrashSlots = 7;
     static constexpr int TrashSlideMs = 200;
@@ -133,7 +155,6 @@ public:
         bool secondRun = false);
     void unableToDeleteItems(const Entries &items);
     void setAlertPresenter(std::unique_ptr<AlertPresenter> presenter);
-    void setFileManager(std::unique_ptr<FileManager> fileManager);
     // Trash actions whose last completion has not run yet.
     int trashActionsRunning() const { return m_trashActionsRunning; }
 
@@ -188,6 +209,15 @@ private:
     quint64 m_runNumber = 0;
     bool m_runStopped = false;
 
+    // Presentation and drill-down.
+    void ensurePresentationSetUp();
+    void clearFilesToDelete();
+    void listEntries(Entries entries);
+    // The silent refill without its reload of the file list.
+    void listSectorSilently(const std::shared_ptr<DynamicStackedViewSector> &sector);
+    VisualDataCell *makeRowCell(int row);
+    std::unique_ptr<FileManager> m_fileManager;
+
     // File list and removal.
     struct TrashAction;
     void setUpFileList();
@@ -198,7 +228,6 @@ private:
     FileListModel *m_fileListModel = nullptr;
     QPropertyAnimation *m_trashAnimation = nullptr;
     std::unique_ptr<AlertPresenter> m_alertPresenter;
-    std::unique_ptr<FileManager> m_fileManager;
     // Entries handed to a move that has not completed: a second press does not move them again.
     std::vector<std::shared_ptr<FolderAttributes>> m_entriesInFlight;
     int m_trashActionsRunning = 0;

@@ -43,7 +43,6 @@ QEasingCurve easeOut()
 void StorageWindowController::setUpFileList()
 {
     m_alertPresenter = std::make_unique<SystemAlertPresenter>();
-    m_fileManager = std::make_unique<SystemFileManager>();
 
     m_fileListModel = new FileListModel(this);
     RightClickTable *table = ui->fileTableView;
@@ -190,11 +189,6 @@ void StorageWindowController::showInFinder()
 void StorageWindowController::setAlertPresenter(std::unique_ptr<AlertPresenter> presenter)
 {
     m_alertPresenter = std::move(presenter);
-}
-
-void StorageWindowController::setFileManager(std::unique_ptr<FileManager> fileManager)
-{
-    m_fileManager = std::move(fileManager);
 }
 
 } // namespace corvale

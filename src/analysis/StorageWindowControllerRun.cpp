@@ -128,30 +128,4 @@ void StorageWindowController::doCleanup()
     stopSearch();
 }
 
-void StorageWindowController::processData(std::shared_ptr<FolderVisualData> tree)
-{
-    ui->stopButton->hide();
-    ui->progressLabel->clear();
-    ui->progressLabel->hide();
-    ui->loader->hide();
-    stopSpinner();
-
-    if (!tree)
-        return;
-
-    m_filesToDelete.clear();
-    // The tree becomes row 0 and the file list here.
-
-    ui->welcomeView->hide();
-    ui->chartView->show();
-    ui->fileTableView->show();
-    ui->tableView->show();
-    ui->selectFolderButton->show();
-    ui->legendView->show();
-    ui->trashButton->show();
-    ui->refreshButton->show();
-    ui->trashButton->setEnabled(false);
-    hideTrash();
-}
-
 } // namespace corvale

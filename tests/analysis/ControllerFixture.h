@@ -1,127 +1,96 @@
 #pragma once
 
-// What the file-list and trash tests of the analysis controller share: real files made at test
-// time, entries listed from them as the controller lists a folder, and the seams answered by the
-// test.
+// Helpers for tests that drive a StorageWindowController through real runs on folders made at
+// test time.
 
-#include "AlertPresenter.h"
-#include "ByteCount.h"
-#include "CheckmarkTableCell.h"
-#include "FileListModel.h"
-#include "FileManager.h"
 #include "FolderAttributes.h"
-#include "RightClickTable.h"
+#include "FolderChooser.h"
 #include "StorageWindowController.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QTest>
+#include <QThreadPool>
 
 #include <deque>
-
-#include <fcntl.h>
+#include <dirent.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-namespace corvale::testing {
+namespace corvale::test {
 
-using Entry = std::shared_ptr<FolderAttributes>;
-
-inline QByteArray makeFile(const QByteArray &path, qsizetype size)
+// Answers the folder chooser in place of the dialog, each answer once.
+class ScriptedChooser : public FolderChooser
 {
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (fd < 0)
-        qFatal("cannot create %s", path.constData());
-    const QByteArray content(size, 'x');
-    if (::write(fd, content.constData(), size_t(size)) != size)
-        qFatal("cannot write %s", path.constData());
-    ::close(fd);
-    return path;
+public:
+    std::optional<QByteArray> chooseFolder(QWidget *) override
+    {
+        if (answers.empty())
+            return std::nullopt;
+        const QByteArray answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::deque<QByteArray> answers;
+};
+
+// A file of `size` bytes, sparse (so gigabytes cost no disk), with its folders.
+inline bool makeFile(const QString &path, qint64 size)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.resize(size);
 }
 
-inline void makeFolder(const QByteArray &path)
+// The names of a folder's entries in the file system's own order, folders or not.
+inline QStringList listedNames(const QString &folder, bool folders)
 {
-    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
-        qFatal("cannot create %s", path.constData());
+    QStringList names;
+    const QByteArray path = QFile::encodeName(folder);
+    DIR *dir = ::opendir(path.constData());
+    if (!dir)
+        return names;
+    while (dirent *entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == "..")
+            continue;
+        struct stat st;
+        const bool isFolder = ::lstat((path + '/' + name).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+        if (isFolder == folders)
+            names << QFile::decodeName(name);
+    }
+    ::closedir(dir);
+    return names;
 }
 
-// A loose file as the list shows it: its own size, count 1.
-inline Entry fileEntry(const QByteArray &path)
+// Chooses `folder` and waits until its run has been presented.
+inline void runToResult(StorageWindowController &controller, ScriptedChooser &chooser, const QString &folder)
 {
-    struct stat st;
-    if (::lstat(path.constData(), &st) != 0)
-        qFatal("no %s", path.constData());
-    auto entry = std::make_shared<FolderAttributes>();
-    entry->path = path.toStdString();
-    entry->name = path.mid(path.lastIndexOf('/') + 1).toStdString();
-    entry->isDir = false;
-    entry->size = quint64(st.st_size);
-    entry->sizeText = byteCountText(entry->size).toStdString();
-    entry->count = 1;
-    return entry;
+    chooser.answers.push_back(QFile::encodeName(folder));
+    controller.selectFolder();
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
 }
 
-// A sub-folder as the list shows it: the walk's size and item count, plus itself.
-inline Entry folderEntry(const QByteArray &path, quint64 size, quint64 items)
+inline QString title(const std::shared_ptr<DynamicStackedViewSector> &sector)
 {
-    auto entry = fileEntry(path);
-    entry->isDir = true;
-    entry->size = size;
-    entry->sizeText = byteCountText(size).toStdString();
-    entry->count = items + 1;
-    return entry;
+    return sector->title();
 }
 
-inline QStringList names(const std::vector<Entry> &entries)
+inline QStringList titles(const Sectors &row)
 {
     QStringList result;
-    for (const Entry &entry : entries)
+    for (const auto &sector : row)
+        result << sector->title();
+    return result;
+}
+
+inline QStringList names(const StorageWindowController::Entries &entries)
+{
+    QStringList result;
+    for (const auto &entry : entries)
         result << QFile::decodeName(QByteArray::fromStdString(entry->name));
     return result;
 }
 
-// Answers alerts in place of the modal box, recording each; with no answer queued, the first
-// button.
-class ScriptedAlerts : public AlertPresenter
-{
-public:
-    int runModal(QWidget *, const Alert &alert) override
-    {
-        shown.push_back(alert);
-        if (answers.empty())
-            return FirstButton;
-        const int answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    std::vector<Alert> shown;
-    std::deque<int> answers;
-};
-
-class RecordingFileManager : public FileManager
-{
-public:
-    void showItems(const QList<QByteArray> &paths) override { calls.append(paths); }
-    QList<QList<QByteArray>> calls;
-};
-
-// The file table of a controller, with the positions a user clicks.
-struct FileTable
-{
-    RightClickTable *table;
-
-    FileListModel *model() const { return static_cast<FileListModel *>(table->model()); }
-    QRect cell(int row, int column) const { return table->visualRect(model()->index(row, column)); }
-    QPoint checkBoxOf(int row) const
-    {
-        return CheckmarkTableCell::layout(cell(row, 0), table->layoutDirection(), table->style(), table)
-            .checkBox.center();
-    }
-    void click(QPoint pos, Qt::MouseButton button = Qt::LeftButton) const
-    {
-        QTest::mouseClick(table->viewport(), button, {}, pos);
-    }
-    void clickRow(int row) const { click(cell(row, FileListModel::SizeColumn).center()); }
-    void clickCheckBox(int row) const { click(checkBoxOf(row)); }
-};
-
-} // namespace corvale::testing
+} // namespace corvale::test

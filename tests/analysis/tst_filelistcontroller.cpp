@@ -1,7 +1,7 @@
 // The file list as the analysis window drives it: marks, the removal selection and its panel,
 // sorting that carries over, the reveal, and system rows.
 
-#include "ControllerFixture.h"
+#include "FileListFixture.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>

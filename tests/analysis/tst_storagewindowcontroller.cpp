@@ -335,7 +335,7 @@ private Q_SLOTS:
     void cancellingTheChooserAfterAResultChangesNothing()
     {
         runToResult(pathA());
-        c().setTableData({Sectors(1)}, {pathA()});
+        c().setTableData({Sectors {std::make_shared<DynamicStackedViewSector>()}}, {pathA()});
         auto entry = std::make_shared<FolderAttributes>();
         c().setDirectoryItems({entry});
         const quint64 run = c().runNumber();
@@ -358,7 +358,9 @@ private Q_SLOTS:
     void aNewFolderEmptiesTheRowsAndTheFileListBeforeItsWalk()
     {
         runToResult(pathA());
-        c().setTableData({Sectors(1), Sectors(2)}, {pathA(), pathA() + "/sub"});
+        c().setTableData({Sectors {std::make_shared<DynamicStackedViewSector>()},
+                             Sectors {std::make_shared<DynamicStackedViewSector>()}},
+            {pathA(), pathA() + "/sub"});
         c().setDirectoryItems({std::make_shared<FolderAttributes>()});
         QCOMPARE(child<QTableWidget>("tableView")->rowCount(), 2);
 

@@ -1,0 +1,446 @@
+// The drill-down through real clicks on the rows table's bars, the rows table's cells, and
+// "Show in Finder".
+
+#include "ByteCount.h"
+#include "ControllerFixture.h"
+#include "DynamicStackedView.h"
+#include "DynamicStackedViewBox.h"
+#include "FileManager.h"
+#include "FolderAttributes.h"
+#include "FolderVisualData.h"
+#include "VisualDataCell.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+
+using namespace corvale;
+using namespace corvale::test;
+
+namespace {
+
+class RecordingFileManager : public FileManager
+{
+public:
+    void showItems(const QList<QByteArray> &paths) override { calls->append(paths); }
+    std::shared_ptr<QList<QList<QByteArray>>> calls = std::make_shared<QList<QList<QByteArray>>>();
+};
+
+// Right-clicks `box` and closes the menu it opens; whether a menu opened.
+bool openContextMenu(QWidget *box)
+{
+    auto closed = std::make_shared<bool>(false);
+    QTimer::singleShot(0, qApp, [closed] {
+        if (QWidget *popup = QApplication::activePopupWidget()) {
+            popup->close();
+            *closed = true;
+        }
+    });
+    const QPoint pos = box->rect().center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, pos, box->mapToGlobal(pos));
+    QApplication::sendEvent(box, &event);
+    QCoreApplication::processEvents();
+    return *closed;
+}
+
+} // namespace
+
+class TestDrillDown : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<StorageWindowController> m_controller;
+    ScriptedChooser *m_chooser = nullptr;
+    std::shared_ptr<QList<QList<QByteArray>>> m_revealed;
+    QTemporaryDir m_dir;
+
+    StorageWindowController &c() { return *m_controller; }
+    QString at(const QString &relative) const { return m_dir.filePath(relative); }
+    QByteArray pathOf(const QString &relative) const { return QFile::encodeName(at(relative)); }
+    QTableWidget *rowsTable() { return c().findChild<QTableWidget *>(QStringLiteral("tableView")); }
+    VisualDataCell *cell(int row) { return qobject_cast<VisualDataCell *>(rowsTable()->cellWidget(row, 0)); }
+    std::shared_ptr<DynamicStackedViewSector> sector(int row, const QString &text)
+    {
+        for (const auto &each : c().tableData().at(size_t(row))) {
+            if (each->title() == text)
+                return each;
+        }
+        return nullptr;
+    }
+    // The box of a sector, once its row has been laid out.
+    DynamicStackedViewBox *box(int row, const QString &text)
+    {
+        const auto record = sector(row, text);
+        if (!record || !cell(row))
+            return nullptr;
+        DynamicStackedViewBox *found = nullptr;
+        const bool shown = QTest::qWaitFor([&] {
+            found = cell(row)->dynamicView()->boxForSector(record);
+            return found && found->isVisible() && found->width() > 2;
+        });
+        return shown ? found : nullptr;
+    }
+    void click(int row, const QString &text)
+    {
+        DynamicStackedViewBox *target = box(row, text);
+        QVERIFY2(target, qPrintable(text));
+        QTest::mouseClick(target, Qt::LeftButton, {}, target->rect().center());
+    }
+    void drillTo(const QStringList &path)
+    {
+        for (int row = 0; row < path.size(); ++row)
+            click(row, path[row]);
+    }
+    // Row i+1 shows the folder of the selected sector of row i; one path per row.
+    void verifyRows(const QStringList &relativePaths)
+    {
+        QList<QByteArray> expected {QFile::encodeName(m_dir.path())};
+        for (const QString &path : relativePaths)
+            expected << pathOf(path);
+        QCOMPARE(c().pathsData(), expected);
+        QCOMPARE(c().tableData().size(), size_t(expected.size()));
+        QCOMPARE(rowsTable()->rowCount(), int(expected.size()));
+        for (size_t row = 0; row + 1 < c().tableData().size(); ++row) {
+            int selected = 0;
+            for (const auto &record : c().tableData()[row]) {
+                if (!record->isSelected())
+                    continue;
+                ++selected;
+                QCOMPARE(QByteArray::fromStdString(record->represented<FolderVisualData>()->path()),
+                    expected[qsizetype(row) + 1]);
+            }
+            QCOMPARE(selected, 1);
+        }
+        for (const auto &record : c().tableData().back())
+            QVERIFY(!record->isSelected());
+    }
+    QStringList entryNames() { return names(c().directoryItems()); }
+    // The file list of a folder: its sub-folders in the walk's order, then its loose files.
+    QStringList listOf(const QString &relative) const
+    {
+        const QString folder = relative.isEmpty() ? m_dir.path() : at(relative);
+        return listedNames(folder, true) + listedNames(folder, false);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // root 1150: l1 750 (l2 550 (l3 350 (l4 250))), other 300, loose.bin 100.
+        QVERIFY(m_dir.isValid());
+        QVERIFY(makeFile(at("l1/a"), 200));
+        QVERIFY(makeFile(at("l1/l2/b"), 200));
+        QVERIFY(makeFile(at("l1/l2/l3/c"), 100));
+        QVERIFY(makeFile(at("l1/l2/l3/l4/d"), 200));
+        QVERIFY(makeFile(at("l1/l2/l3/l4/e.bin"), 50));
+        QVERIFY(makeFile(at("other/f"), 300));
+        QVERIFY(makeFile(at("loose.bin"), 100));
+    }
+
+    void init()
+    {
+        m_controller = std::make_unique<StorageWindowController>();
+        auto chooser = std::make_unique<ScriptedChooser>();
+        m_chooser = chooser.get();
+        c().setFolderChooser(std::move(chooser));
+        auto files = std::make_unique<RecordingFileManager>();
+        m_revealed = files->calls;
+        c().setFileManager(std::move(files));
+        c().resize(1100, 720);
+        c().show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_controller.get()));
+        QCOMPARE(rowsTable()->rowCount(), 0);
+        runToResult(c(), *m_chooser, m_dir.path());
+        verifyRows({});
+    }
+    void cleanup()
+    {
+        m_controller.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void eachSelectionOpensTheNextLevelAndListsIt()
+    {
+        click(0, QStringLiteral("l1"));
+        verifyRows({QStringLiteral("l1")});
+        QCOMPARE(entryNames(), listOf(QStringLiteral("l1")));
+        click(1, QStringLiteral("l2"));
+        click(2, QStringLiteral("l3"));
+        verifyRows({QStringLiteral("l1"), QStringLiteral("l1/l2"), QStringLiteral("l1/l2/l3")});
+        QCOMPARE(entryNames(), listOf(QStringLiteral("l1/l2/l3")));
+        QVERIFY(!c().wasReduced());
+
+        // A click in row 0 drops every row below it.
+        click(0, QStringLiteral("other"));
+        verifyRows({QStringLiteral("other")});
+        QCOMPARE(entryNames(), QStringList {QStringLiteral("f")});
+    }
+
+    void anotherSectorInTheLastButOneRowReplacesTheLastRow()
+    {
+        click(0, QStringLiteral("l1"));
+        click(0, QStringLiteral("other"));
+        verifyRows({QStringLiteral("other")});
+        QVERIFY(!sector(0, QStringLiteral("l1"))->isSelected());
+    }
+
+    void aFolderWithoutSubFoldersGetsASingleFilesRow()
+    {
+        drillTo({QStringLiteral("l1"), QStringLiteral("l2"), QStringLiteral("l3"), QStringLiteral("l4")});
+        verifyRows({QStringLiteral("l1"), QStringLiteral("l1/l2"), QStringLiteral("l1/l2/l3"),
+            QStringLiteral("l1/l2/l3/l4")});
+        const Sectors &last = c().tableData().back();
+        QCOMPARE(last.size(), size_t(1));
+        QCOMPARE(last[0]->title(), QStringLiteral("Files"));
+        QCOMPARE(last[0]->sectorPercentage(), 1.0f);
+        QCOMPARE(last[0]->subtitle(), byteCountText(250));
+        QVERIFY(last[0]->isDisabled());
+        QCOMPARE(entryNames(), listedNames(at("l1/l2/l3/l4"), false));
+    }
+
+    void theFilesSectorCannotBeSelected()
+    {
+        const auto before = c().directoryItems();
+        click(0, QStringLiteral("Files"));
+        verifyRows({});
+        QCOMPARE(c().directoryItems(), before);
+    }
+
+    void clearingTheSelectionInRowZeroListsTheChosenFolder()
+    {
+        drillTo({QStringLiteral("l1"), QStringLiteral("l2")});
+        click(0, QStringLiteral("l1"));
+        verifyRows({});
+        QVERIFY(c().wasReduced());
+        for (const auto &record : c().tableData()[0])
+            QVERIFY(!record->isSelected());
+        // The sub-folders in row 0's order (without "Files"), then the loose files.
+        QStringList expected;
+        for (const auto &record : c().tableData()[0]) {
+            if (!record->isDisabled())
+                expected << record->title();
+        }
+        QCOMPARE(entryNames(), expected + listedNames(m_dir.path(), false));
+        const auto l1Entry = c().directoryItems()[size_t(expected.indexOf(QStringLiteral("l1")))];
+        QVERIFY(l1Entry->isDir);
+        QCOMPARE(l1Entry->size, quint64(750));
+        QCOMPARE(l1Entry->count, quint64(9)); // 8 items below it
+        QCOMPARE(QByteArray::fromStdString(l1Entry->path), pathOf(QStringLiteral("l1")));
+    }
+
+    void clearingTheSelectionInRowTwoOfFourListsRowTwosFolder()
+    {
+        drillTo({QStringLiteral("l1"), QStringLiteral("l2"), QStringLiteral("l3")});
+        click(2, QStringLiteral("l3"));
+        verifyRows({QStringLiteral("l1"), QStringLiteral("l1/l2")});
+        QCOMPARE(entryNames(), listOf(QStringLiteral("l1/l2")));
+        QVERIFY(c().wasReduced());
+
+        // The next drill-down starts over.
+        click(2, QStringLiteral("l3"));
+        QVERIFY(!c().wasReduced());
+        verifyRows({QStringLiteral("l1"), QStringLiteral("l1/l2"), QStringLiteral("l1/l2/l3")});
+    }
+
+    void everySelectionChangeClosesTheRemovalPanel()
+    {
+        auto *trash = c().findChild<QPushButton *>(QStringLiteral("trashButton"));
+        for (const QString &name : {QStringLiteral("l1"), QStringLiteral("l1")}) {
+            trash->setEnabled(true);
+            c().showTrash();
+            click(0, name);
+            QVERIFY(!trash->isEnabled());
+            QCOMPARE(c().trashAnimationConstrain(), StorageWindowController::TrashHiddenOffset);
+            QVERIFY(c().filesToDelete().empty());
+        }
+    }
+
+    // The silent refill for the chosen folder works from row 0 and the chosen path alone.
+    void aSilentRefillWithoutSectorListsTheChosenFolder()
+    {
+        c().didSelectSectorSilently(nullptr, -1);
+        QCOMPARE(c().tableData().size(), size_t(1));
+        QStringList folders = listedNames(m_dir.path(), true);
+        QCOMPARE(entryNames(), folders + listedNames(m_dir.path(), false));
+    }
+
+    void showInFinderRevealsTheFolderWhoseMenuOpenedLast()
+    {
+        c().showInFinderFromStack();
+        QVERIFY(m_revealed->isEmpty());
+        QVERIFY(!c().urlToOpenInFinder());
+
+        QVERIFY(openContextMenu(box(0, QStringLiteral("l1"))));
+        QCOMPARE(c().urlToOpenInFinder(), pathOf(QStringLiteral("l1")));
+        QVERIFY(openContextMenu(box(0, QStringLiteral("other"))));
+        QVERIFY(m_revealed->isEmpty());
+
+        QCOMPARE(c().stackedMenu()->actions().size(), 1);
+        c().stackedMenu()->actions().first()->trigger();
+        QCOMPARE(*m_revealed, (QList<QList<QByteArray>> {{pathOf(QStringLiteral("other"))}}));
+        // The remembered folder stays.
+        c().showInFinderFromStack();
+        QCOMPARE(m_revealed->size(), 2);
+
+        // The "Files" sector has no menu: what was remembered stays.
+        QVERIFY(!openContextMenu(box(0, QStringLiteral("Files"))));
+        QCOMPARE(c().urlToOpenInFinder(), pathOf(QStringLiteral("other")));
+    }
+
+    void updateDataInSectorsSharesOutTheRowsOwnTotal_data()
+    {
+        QTest::addColumn<QList<quint64>>("sizes");
+        QTest::addColumn<QList<float>>("shares");
+        QTest::newRow("0 and 0") << QList<quint64> {0, 0} << QList<float> {0.0f, 0.0f};
+        QTest::newRow("3 and 1") << QList<quint64> {3, 1} << QList<float> {0.75f, 0.25f};
+    }
+    void updateDataInSectorsSharesOutTheRowsOwnTotal()
+    {
+        QFETCH(QList<quint64>, sizes);
+        QFETCH(QList<float>, shares);
+        Sectors records;
+        for (quint64 size : sizes) {
+            auto node = std::make_shared<FolderVisualData>();
+            node->setSize(size);
+            auto record = std::make_shared<DynamicStackedViewSector>();
+            record->setRepresentedObject(node);
+            record->setSectorPercentage(0.5f);
+            records.push_back(record);
+        }
+        const Sectors result = StorageWindowController::updateDataInSectors(records);
+        QCOMPARE(result, records);
+        for (qsizetype i = 0; i < sizes.size(); ++i) {
+            QCOMPARE(records[size_t(i)]->sectorPercentage(), shares[i]);
+            QCOMPARE(records[size_t(i)]->subtitle(), byteCountText(sizes[i]));
+        }
+    }
+
+    // Rows table.
+
+    void rowCellsShowTheArrowBelowRowZeroAndTheFolderName()
+    {
+        drillTo({QStringLiteral("l1"), QStringLiteral("l2")});
+        QVERIFY(cell(0)->arrow()->isHidden());
+        QVERIFY(!cell(1)->arrow()->isHidden());
+        QVERIFY(!cell(2)->arrow()->isHidden());
+        QCOMPARE(cell(0)->titleField()->text(), QFileInfo(m_dir.path()).fileName());
+        QCOMPARE(cell(2)->titleField()->text(), QStringLiteral("l2"));
+        for (int row = 0; row < 3; ++row) {
+            QCOMPARE(cell(row)->row(), qint64(row));
+            QCOMPARE(cell(row)->delegate(), static_cast<VisualDataCellDelegate *>(&c()));
+            QCOMPARE(cell(row)->dynamicView()->cornerRadius(), 5);
+            QCOMPARE(cell(row)->dynamicView()->sectorSpacing(), 1.0);
+            QCOMPARE(cell(row)->dynamicView()->sectors(), c().tableData()[size_t(row)]);
+            QVERIFY(!cell(row)->icon()->pixmap().isNull());
+        }
+        // The selection of a rebuilt row comes back from its records.
+        QVERIFY(cell(0)->dynamicView()->boxForSector(sector(0, QStringLiteral("l1")))->isSelected());
+
+        c().setTableData({c().tableData()[0]}, {QByteArrayLiteral("/")});
+        QCOMPARE(cell(0)->titleField()->text(), QStringLiteral("/"));
+    }
+
+    // The last row slides in after a result and after a drill-down, never after a cleared
+    // selection, until the next drill-down.
+    void onlyTheLastRowSlidesInAndNotAfterAClearedSelection()
+    {
+        QCOMPARE(cell(0)->topAnimationConstraint(), VisualDataCell::SlideStartTop);
+        QVERIFY(cell(0)->isAnimating());
+        QTRY_COMPARE(cell(0)->topAnimationConstraint(), VisualDataCell::RestingTop);
+
+        click(0, QStringLiteral("l1"));
+        QVERIFY(!cell(0)->isAnimating());
+        QCOMPARE(cell(0)->topAnimationConstraint(), VisualDataCell::RestingTop);
+        QVERIFY(cell(1)->isAnimating());
+        QTRY_COMPARE(cell(1)->topAnimationConstraint(), VisualDataCell::RestingTop);
+        QVERIFY(cell(1)->dynamicView()->geometry().top() > 0);
+
+        // Any later reload slides the last row in again ...
+        c().setTableData(c().tableData(), c().pathsData());
+        QVERIFY(cell(1)->isAnimating());
+        QTRY_VERIFY(!cell(1)->isAnimating());
+
+        click(1, QStringLiteral("l2"));
+        click(1, QStringLiteral("l2"));
+        QCOMPARE(rowsTable()->rowCount(), 2);
+        QVERIFY(!cell(0)->isAnimating());
+        QVERIFY(!cell(1)->isAnimating());
+        // ... but not after a cleared selection.
+        c().setTableData(c().tableData(), c().pathsData());
+        QVERIFY(!cell(1)->isAnimating());
+        QCOMPARE(cell(1)->topAnimationConstraint(), VisualDataCell::RestingTop);
+    }
+
+    void aCellPassesItsBarsReportsOnWithItsRow()
+    {
+        struct Recorder : VisualDataCellDelegate
+        {
+            void didSelectSector(const std::shared_ptr<DynamicStackedViewSector> &sector, qint64 row) override
+            {
+                log << QStringLiteral("select %1 %2").arg(sector->title()).arg(row);
+            }
+            void didRemoveSelectionInRow(qint64 row) override { log << QStringLiteral("remove %1").arg(row); }
+            void willOpenMenuForSector(
+                const std::shared_ptr<DynamicStackedViewSector> &sector, qint64 row) override
+            {
+                log << QStringLiteral("menu %1 %2").arg(sector->title()).arg(row);
+            }
+            QStringList log;
+        } recorder;
+
+        QMenu menu;
+        menu.addAction(QStringLiteral("Item"));
+        auto record = std::make_shared<DynamicStackedViewSector>();
+        record->setTitle(QStringLiteral("A"));
+        record->setSectorPercentage(1.0f);
+        record->setColor(Qt::green);
+        record->setHighlightColor(Qt::darkGreen);
+        record->setSubmenu(&menu);
+        VisualDataCell cell;
+        cell.resize(400, VisualDataCell::RowHeight);
+        cell.dynamicView()->setData({record});
+        cell.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&cell));
+        DynamicStackedViewBox *target = cell.dynamicView()->boxForSector(record);
+        QVERIFY(target);
+
+        // Without a delegate the reports go nowhere; the bar still works.
+        QTest::mouseClick(target, Qt::LeftButton, {}, target->rect().center());
+        QVERIFY(record->isSelected());
+        QTest::mouseClick(target, Qt::LeftButton, {}, target->rect().center());
+        QVERIFY(!record->isSelected());
+        QVERIFY(openContextMenu(target));
+
+        cell.setDelegate(&recorder);
+        cell.setRow(3);
+        QTest::mouseClick(target, Qt::LeftButton, {}, target->rect().center());
+        QTest::mouseClick(target, Qt::LeftButton, {}, target->rect().center());
+        QVERIFY(openContextMenu(target));
+        QCOMPARE(recorder.log,
+            (QStringList {
+                QStringLiteral("select A 3"), QStringLiteral("remove 3"), QStringLiteral("menu A 3")}));
+
+        // The last 10 pixels are the gap to the next row.
+        QCOMPARE(cell.alignmentRect(), QRect(0, 0, 400, VisualDataCell::RowHeight - 10));
+    }
+
+    // The bar that was clicked is rebuilt by its own report: it must live until its handler is done.
+    void oldCellsAreDeletedOnlyAfterTheClick()
+    {
+        QPointer<VisualDataCell> old = cell(0);
+        click(0, QStringLiteral("l1"));
+        QVERIFY(cell(0) != old);
+        QVERIFY(old);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!old);
+    }
+};
+
+QTEST_MAIN(TestDrillDown)
+#include "tst_drilldown.moc"

@@ -1,0 +1,301 @@
+// The end of a run: how the chosen folder becomes row 0 of sectors and the file list.
+
+#include "ByteCount.h"
+#include "ControllerFixture.h"
+#include "FolderAttributes.h"
+#include "FolderVisualData.h"
+#include "HexColor.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+using namespace corvale;
+using namespace corvale::test;
+
+class TestPresentation : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<StorageWindowController> m_controller;
+    ScriptedChooser *m_chooser = nullptr;
+    std::unique_ptr<QTemporaryDir> m_dir;
+
+    StorageWindowController &c() { return *m_controller; }
+    QString root() const { return m_dir->path(); }
+    QString at(const QString &relative) const { return m_dir->filePath(relative); }
+    void run(const QString &folder) { runToResult(c(), *m_chooser, folder); }
+    const Sectors &row0()
+    {
+        if (c().tableData().empty())
+            qFatal("no row 0");
+        return c().tableData().front();
+    }
+    std::shared_ptr<DynamicStackedViewSector> sectorTitled(const QString &text)
+    {
+        for (const auto &sector : row0()) {
+            if (sector->title() == text)
+                return sector;
+        }
+        return nullptr;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_controller = std::make_unique<StorageWindowController>();
+        auto chooser = std::make_unique<ScriptedChooser>();
+        m_chooser = chooser.get();
+        c().setFolderChooser(std::move(chooser));
+        c().resize(1000, 700);
+        c().show();
+    }
+    void cleanup()
+    {
+        m_controller.reset();
+        QThreadPool::globalInstance()->waitForDone();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    }
+
+    // 8 bytes: sub-folders of 3 and 1 bytes, 4 bytes of loose files.
+    void sharesColoursAndTheFilesSectorOfRowZero()
+    {
+        QVERIFY(makeFile(at("Photos.library/a.jpg"), 3));
+        QVERIFY(makeFile(at("zeta/b"), 1));
+        QVERIFY(makeFile(at("notes.txt"), 3));
+        QVERIFY(makeFile(at(".hidden"), 1));
+        run(root());
+
+        QCOMPARE(c().tableData().size(), size_t(1));
+        QCOMPARE(c().pathsData(), QList<QByteArray> {QFile::encodeName(root())});
+        QCOMPARE(titles(row0()), listedNames(root(), true) << QStringLiteral("Files"));
+
+        const auto photos = sectorTitled(QStringLiteral("Photos.library"));
+        const auto zeta = sectorTitled(QStringLiteral("zeta"));
+        QVERIFY(photos && zeta);
+        QCOMPARE(photos->sectorPercentage(), 0.375f);
+        QCOMPARE(zeta->sectorPercentage(), 0.125f);
+        QCOMPARE(photos->subtitle(), QStringLiteral("3 bytes"));
+        QCOMPARE(zeta->subtitle(), QStringLiteral("1 byte"));
+        QCOMPARE(photos->represented<FolderVisualData>()->path(), at("Photos.library").toStdString());
+        for (const auto &sector : {photos, zeta}) {
+            QCOMPARE(sector->color(), colorWithHexColorString(QStringLiteral("00D93F")));
+            QCOMPARE(sector->highlightColor(), colorWithHexColorString(QStringLiteral("02C039")));
+            QVERIFY(!sector->isDisabled());
+            QVERIFY(!sector->isSelected());
+            QCOMPARE(sector->submenu(), c().stackedMenu());
+        }
+        QCOMPARE(c().stackedMenu()->actions().size(), 1);
+
+        const auto files = row0().back();
+        QCOMPARE(files->title(), QStringLiteral("Files"));
+        QCOMPARE(files->sectorPercentage(), 0.5f);
+        QCOMPARE(files->subtitle(), QStringLiteral("4 bytes"));
+        QVERIFY(files->isDisabled());
+        QVERIFY(!files->submenu());
+        QCOMPARE(files->color(), files->highlightColor());
+        QCOMPARE(files->color(), QColor(128, 128, 128));
+        const auto filesNode = files->represented<FolderVisualData>();
+        QVERIFY(filesNode);
+        QCOMPARE(filesNode->size(), quint64(4));
+        QCOMPARE(filesNode->path(), root().toStdString());
+        QVERIFY(!filesNode->children());
+
+        // Folder entries in the walk's order, named without extension; then the loose files,
+        // hidden ones too, in listing order and named as listed.
+        QStringList expected;
+        for (const QString &folder : listedNames(root(), true))
+            expected << (folder == QLatin1String("Photos.library") ? QStringLiteral("Photos") : folder);
+        expected << listedNames(root(), false);
+        QCOMPARE(names(c().directoryItems()), expected);
+        for (const auto &entry : c().directoryItems()) {
+            const QString name = QFile::decodeName(QByteArray::fromStdString(entry->name));
+            if (entry->isDir) {
+                QCOMPARE(entry->count, quint64(2));
+            } else {
+                QCOMPARE(entry->path, (root() + QLatin1Char('/') + name).toStdString());
+                QCOMPARE(entry->count, quint64(1));
+                QCOMPARE(entry->size, name == QLatin1String(".hidden") ? quint64(1) : quint64(3));
+                QCOMPARE(QString::fromStdString(entry->sizeText), byteCountText(entry->size));
+            }
+        }
+        QCOMPARE(c().itemsVisualized(), quint64(6));
+        QVERIFY(c().filesToDelete().empty());
+        QVERIFY(!c().wasReduced());
+    }
+
+    // All bytes in sub-folders: the "Files" sector exists only if the float shares fall short.
+    void theFilesSectorFollowsTheFloatSumOfTheShares()
+    {
+        QVERIFY(makeFile(at("one/a"), 1));
+        QVERIFY(makeFile(at("three/a"), 3));
+        run(root());
+        QCOMPARE(row0().size(), size_t(2));
+        QVERIFY(!titles(row0()).contains(QStringLiteral("Files")));
+
+        // Twelve shares of 1/12 add up to a little less than 1 in float arithmetic.
+        QTemporaryDir twelve;
+        for (int i = 0; i < 12; ++i)
+            QVERIFY(makeFile(twelve.filePath(QStringLiteral("d%1/a").arg(i)), 1));
+        run(twelve.path());
+        QCOMPARE(row0().size(), size_t(13));
+        const auto files = row0().back();
+        QCOMPARE(files->title(), QStringLiteral("Files"));
+        QVERIFY(files->sectorPercentage() > 0.0f && files->sectorPercentage() < 1e-6f);
+        QCOMPARE(files->subtitle(), byteCountText(0));
+    }
+
+    void aFolderOfEmptyFilesGivesTheWholeBarToFiles()
+    {
+        QVERIFY(makeFile(at("a/empty"), 0));
+        QVERIFY(makeFile(at("b/empty"), 0));
+        run(root());
+        QCOMPARE(row0().size(), size_t(3));
+        QCOMPARE(row0()[0]->sectorPercentage(), 0.0f);
+        QCOMPARE(row0()[1]->sectorPercentage(), 0.0f);
+        QCOMPARE(row0()[2]->sectorPercentage(), 1.0f);
+        QCOMPARE(row0()[2]->subtitle(), QStringLiteral("0 bytes"));
+    }
+
+    void theSizeLadderNeverUsesPairFive_data()
+    {
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<int>("pair");
+        QTest::newRow("just below 102,400,000") << qint64(102'399'999) << 1;
+        QTest::newRow("102,400,000") << qint64(102'400'000) << 2;
+        QTest::newRow("just below 307,200,000") << qint64(307'199'999) << 2;
+        QTest::newRow("1,023,999,999") << qint64(1'023'999'999) << 4;
+        QTest::newRow("1,024,000,000") << qint64(1'024'000'000) << 6;
+        QTest::newRow("2,000,000,000") << qint64(2'000'000'000) << 6;
+        QTest::newRow("51,199,999,999") << qint64(51'199'999'999) << 9;
+        QTest::newRow("51,200,000,000") << qint64(51'200'000'000) << 10;
+        QTest::newRow("60,000,000,000") << qint64(60'000'000'000) << 10;
+    }
+    // Through a real walk on a sparse file, so the colour comes from the folder's summed size.
+    void theSizeLadderNeverUsesPairFive()
+    {
+        QFETCH(qint64, size);
+        QFETCH(int, pair);
+        QVERIFY(makeFile(at("big/file"), size));
+        QVERIFY(makeFile(at("small/file"), 1));
+        run(root());
+        const auto big = sectorTitled(QStringLiteral("big"));
+        QVERIFY(big);
+        QCOMPARE(big->color(), c().paletteColor(pair));
+        QCOMPARE(big->highlightColor(), c().paletteHighlightColor(pair));
+        QCOMPARE(big->subtitle(), byteCountText(quint64(size)));
+        QCOMPARE(big->sectorPercentage(), float(size) / float(size + 1));
+    }
+
+    void thePaletteIsTheTenHexPairs()
+    {
+        QVERIFY(makeFile(at("a/b"), 1));
+        run(root());
+        QCOMPARE(c().paletteColor(5), colorWithHexColorString(QStringLiteral("0085ff")));
+        QCOMPARE(c().paletteHighlightColor(5), colorWithHexColorString(QStringLiteral("0073DD")));
+        QCOMPARE(c().paletteColor(6), colorWithHexColorString(QStringLiteral("8A3DFF")));
+        QCOMPARE(c().paletteColor(10), colorWithHexColorString(QStringLiteral("FF4056")));
+        QCOMPARE(c().paletteHighlightColor(10), colorWithHexColorString(QStringLiteral("C01D30")));
+    }
+
+    // A link to a folder: the walk counts its own length as a file, the listing takes it for a
+    // folder; it is neither a sector nor an entry. A broken link is a loose file of its own length.
+    void linksAreMeasuredThemselvesAndLinksToFoldersAreNotListed()
+    {
+        QVERIFY(makeFile(at("real/data"), 100));
+        QVERIFY(QFile::link(at("real"), at("toFolder")));
+        QVERIFY(QFile::link(at("missing-target"), at("dangling")));
+        QVERIFY(QFile::link(at("real/data"), at("toFile")));
+        run(root());
+
+        QCOMPARE(titles(row0()), (QStringList {QStringLiteral("real"), QStringLiteral("Files")}));
+        const quint64 linkBytes = quint64(at("real").toUtf8().size() + at("missing-target").toUtf8().size()
+            + at("real/data").toUtf8().size());
+        QCOMPARE(row0().back()->represented<FolderVisualData>()->size(), linkBytes);
+
+        QStringList looseFiles = names(c().directoryItems()).mid(1);
+        looseFiles.sort();
+        QCOMPARE(looseFiles, (QStringList {QStringLiteral("dangling"), QStringLiteral("toFile")}));
+        for (const auto &entry : c().directoryItems()) {
+            if (entry->name == "dangling")
+                QCOMPARE(entry->size, quint64(at("missing-target").toUtf8().size()));
+            if (entry->name == "toFile")
+                QCOMPARE(entry->size, quint64(at("real/data").toUtf8().size()));
+        }
+    }
+
+    // Without sub-folders the folder still gets its row (one grey "Files" sector) and its files
+    // are listed, and the item total is this run's.
+    void aFolderWithoutSubFoldersShowsItsFilesRowAndList()
+    {
+        QVERIFY(makeFile(at("many/a"), 1));
+        QVERIFY(makeFile(at("many/b"), 1));
+        run(root());
+        QCOMPARE(c().itemsVisualized(), quint64(3));
+
+        QTemporaryDir flat;
+        QVERIFY(makeFile(flat.filePath(QStringLiteral("x.bin")), 700));
+        QVERIFY(makeFile(flat.filePath(QStringLiteral("y.bin")), 300));
+        run(flat.path());
+
+        QCOMPARE(c().tableData().size(), size_t(1));
+        QCOMPARE(c().pathsData(), QList<QByteArray> {QFile::encodeName(flat.path())});
+        QCOMPARE(row0().size(), size_t(1));
+        QCOMPARE(row0()[0]->title(), QStringLiteral("Files"));
+        QCOMPARE(row0()[0]->sectorPercentage(), 1.0f);
+        QCOMPARE(row0()[0]->subtitle(), QStringLiteral("1 kB"));
+        QVERIFY(row0()[0]->isDisabled());
+        QCOMPARE(names(c().directoryItems()), listedNames(flat.path(), false));
+        QCOMPARE(c().itemsVisualized(), quint64(2));
+        QCOMPARE(c().findChild<QTableWidget *>(QStringLiteral("tableView"))->rowCount(), 1);
+    }
+
+    void aFolderThatCannotBeListedHasNoLooseFiles()
+    {
+        if (::geteuid() == 0)
+            QSKIP("root reads any folder: run as an unprivileged user to test an unreadable one");
+        QVERIFY(makeFile(at("closed/inner/a"), 5));
+        QVERIFY(makeFile(at("closed/b"), 5));
+        QVERIFY(QFile::setPermissions(at("closed"), QFileDevice::WriteOwner));
+        StorageWindowController::Entries entries;
+        StorageWindowController::listLooseFiles(QFile::encodeName(at("closed")), entries);
+        QFile::setPermissions(
+            at("closed"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QVERIFY(entries.empty());
+    }
+
+    // Names that are not UTF-8 are kept byte for byte, so the entry still names the file.
+    void looseFileNamesKeepTheirBytes()
+    {
+        const QByteArray name("caf\xe9.txt");
+        const QByteArray path = QFile::encodeName(root()) + '/' + name;
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT, 0644);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, "abc", 3), ssize_t(3));
+        ::close(fd);
+        StorageWindowController::Entries entries;
+        StorageWindowController::listLooseFiles(QFile::encodeName(root()), entries);
+        QCOMPARE(entries.size(), size_t(1));
+        QCOMPARE(QByteArray::fromStdString(entries[0]->path), path);
+        QCOMPARE(entries[0]->size, quint64(3));
+        QCOMPARE(::unlink(path.constData()), 0);
+    }
+
+    void aStoppedRunShowsNoResult()
+    {
+        c().processData(nullptr);
+        QVERIFY(c().tableData().empty());
+        QVERIFY(c().directoryItems().empty());
+        QVERIFY(!c().findChild<QWidget *>(QStringLiteral("chartView"))->isVisible());
+    }
+};
+
+QTEST_MAIN(TestPresentation)
+#include "tst_presentation.moc"
