@@ -150,8 +150,14 @@ void StorageWindowController::processFilesImages()
             continue;
         }
         const auto &entry = m_filesToDelete[size_t(i)];
-        slot->setPixmap(
-            iconForEntry(bytes(entry->path), entry->isDir).pixmap(slot->size(), slot->devicePixelRatioF()));
+        const qreal ratio = slot->devicePixelRatioF();
+        QPixmap image = iconForEntry(bytes(entry->path), entry->isDir).pixmap(slot->size(), ratio);
+        // Some themes have a type's icon only in smaller sizes: all slots show the same size.
+        if (!image.isNull() && image.deviceIndependentSize().width() < slot->width()) {
+            image = image.scaled(slot->size() * ratio, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            image.setDevicePixelRatio(ratio);
+        }
+        slot->setPixmap(image);
         slot->setToolTip(QFile::decodeName(bytes(entry->name)));
         slot->show();
     }
