@@ -18,6 +18,7 @@
 #include <QTest>
 
 #include <deque>
+#include <functional>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -83,6 +84,8 @@ public:
     int runModal(QWidget *, const Alert &alert) override
     {
         shown.push_back(alert);
+        if (whenShown)
+            whenShown();
         if (answers.empty())
             return FirstButton;
         const int answer = answers.front();
@@ -91,6 +94,7 @@ public:
     }
     std::vector<Alert> shown;
     std::deque<int> answers;
+    std::function<void()> whenShown; // looks at the window while the alert is up
 };
 
 class RecordingFileManager : public FileManager
