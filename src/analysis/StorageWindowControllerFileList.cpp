@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QPropertyAnimation>
 
+#include <functional>
 #include <unordered_set>
 
 namespace corvale {
@@ -36,6 +37,17 @@ QEasingCurve easeOut()
     QEasingCurve curve(QEasingCurve::BezierSpline);
     curve.addCubicBezierSegment(QPointF(0, 0), QPointF(0.58, 1), QPointF(1, 1));
     return curve;
+}
+
+// Whether an entry stands for one of `entries`: a refilled list holds new records for the same
+// items, so they are matched by path.
+std::function<bool(const FileListModel::Entry &)> samePathAsOneOf(
+    const StorageWindowController::Entries &entries)
+{
+    auto paths = std::make_shared<std::unordered_set<std::string>>();
+    for (const auto &entry : entries)
+        paths->insert(entry->path);
+    return [paths](const FileListModel::Entry &entry) { return paths->count(entry->path) > 0; };
 }
 
 } // namespace
@@ -83,24 +95,16 @@ void StorageWindowController::reloadFileTable()
         return;
     }
 
-    // A new list: marks come back for the entries still to be deleted, matched by path as a
-    // refilled list holds new entries for the same items. Then the order the user chose.
-    std::unordered_set<std::string> checked;
-    for (const auto &entry : m_filesToDelete)
-        checked.insert(entry->path);
-    m_fileListModel->setItems(m_directoryItems,
-        [&checked](const FileListModel::Entry &entry) { return checked.count(entry->path) > 0; });
+    // A new list: marks come back for the entries still to be deleted, then the order the user
+    // chose.
+    m_fileListModel->setItems(m_directoryItems, samePathAsOneOf(m_filesToDelete));
     table->sortBySortDescriptors();
 }
 
 void StorageWindowController::setFilesToDelete(Entries entries)
 {
     m_filesToDelete = std::move(entries);
-    std::unordered_set<std::string> checked;
-    for (const auto &entry : m_filesToDelete)
-        checked.insert(entry->path);
-    m_fileListModel->setItems(m_fileListModel->items(),
-        [&checked](const FileListModel::Entry &entry) { return checked.count(entry->path) > 0; });
+    m_fileListModel->setItems(m_fileListModel->items(), samePathAsOneOf(m_filesToDelete));
     updateRemovalPanel();
 }
 
