@@ -20,17 +20,20 @@
 
 class QAction;
 class QMenu;
+class QPropertyAnimation;
 
 namespace corvale {
 
 struct FolderAttributes;
+class AlertPresenter;
+class FileListModel;
 class FileManager;
 class FolderChooser;
 class FolderVisualData;
 class OrvSpinnerView;
+class VisualDataCell;
 class WebBrowser;
 class WelcomeFadeEffect;
-class VisualDataCell;
 
 namespace Ui {
 class StorageWindowController;
@@ -116,6 +119,26 @@ public:
     void setFolderChooser(std::unique_ptr<FolderChooser> chooser);
     void setReportHook(AnalysisRun::ReportHook hook) { m_reportHook = std::move(hook); }
 
+    // Presentation and drill-down.
+    // The rows table's cells report here with their row number.
+    void didSelectSector(const std::shared_ptr<DynamicStackedViewSector> &sector, qint64 row) override;
+    void didRemoveSelectionInRow(qint64 row) override;
+    void willOpenMenuForSector(const std::shared_ptr<DynamicStackedViewSector> &sector, qint64 row) override;
+    // Lists the folder of `sector` (the chosen folder when null) without touching the rows.
+    void didSelectSectorSilently(const std::shared_ptr<DynamicStackedViewSector> &sector, qint64 row);
+    // Reveals the folder of the sector whose menu opened last.
+    void showInFinderFromStack();
+    // Row building: one sector per child of `folder` in its order, then a grey "Files" sector for
+    // what the shares leave; appends one folder entry per child to `entries`.
+    Sectors buildRow(const FolderVisualData &folder, Entries &entries);
+    // One entry per direct non-folder entry of `folder`, in the file system's order; a link is
+    // measured itself, and one to a folder is left out.
+    static void listLooseFiles(const QByteArray &folder, Entries &entries);
+    static std::shared_ptr<FolderAttributes> folderEntry(const FolderVisualData &folder);
+    // The pair of the palette that the size ladder gives a folder of `bytes`.
+    static int colorPairForSize(quint64 bytes);
+    void setFileManager(std::unique_ptr<FileManager> fileManager);
+
     // Set-up, appearance and share.
     static constexpr int imageStartOffset = 100;
     static constexpr int imageRestOffset = -40;
@@ -144,25 +167,40 @@ public:
     // The running welcome animation, none between two runs of it.
     QParallelAnimationGroup *welcomeAnimation() const { return m_welcomeAnimation; }
 
-    // Presentation and drill-down.
-    // The rows table's cells report here with their row number.
-    void didSelectSector(const std::shared_ptr<DynamicStackedViewSector> &sector, qint64 row) override;
-    void didRemoveSelectionInRow(qint64 row) override;
-    void willOpenMenuForSector(const std::shared_ptr<DynamicStackedViewSector> &sector, qint64 row) override;
-    // Lists the folder of `sector` (the chosen folder when null) without touching the rows.
-    void didSelectSectorSilently(const std::shared_ptr<DynamicStackedViewSector> &sector, qint64 row);
-    // Reveals the folder of the sector whose menu opened last.
-    void showInFinderFromStack();
-    // Row building: one sector per child of `folder` in its order, then a grey "Files" sector for
-    // what the shares leave; appends one folder entry per child to `entries`.
-    Sectors buildRow(const FolderVisualData &folder, Entries &entries);
-    // One entry per direct non-folder entry of `folder`, in the file system's order; a link is
-    // measured itself, and one to a folder is left out.
-    static void listLooseFiles(const QByteArray &folder, Entries &entries);
-    static std::shared_ptr<FolderAttributes> folderEntry(const FolderVisualData &folder);
-    // The pair of the palette that the size ladder gives a folder of `bytes`.
-    static int colorPairForSize(quint64 bytes);
-    void setFileManager(std::unique_ptr<FileManager> fileManager);
+    // File list and removal.
+    static constexpr int TrashSlots = 7;
+    static constexpr int TrashSlideMs = 200;
+
+    FileListModel *fileListModel() const { return m_fileListModel; }
+    // Replaces the checked entries; the marks of the listed entries with the same paths follow.
+    void setFilesToDelete(Entries entries);
+    // A row click on the file list: toggles an ordinary row's mark (which rebuilds the removal
+    // selection once); refuses a system row. Always false: no row is ever shown selected.
+    bool tableViewShouldSelectRow(int row);
+    // Rebuilds filesToDelete from the marks in row order, and the removal panel with it.
+    void fileSelectionsChanged();
+    // The panel's icons of the first seven checked entries and the total of all of them.
+    void processFilesImages();
+    // Reveals the entry whose context menu opened last in the file manager.
+    void showInFinder();
+    // Moves every checked entry to the trash, each in its own task on the global pool.
+    void trashSelectedItems();
+    // Subtracts a removed item from every chart row, then reloads both tables.
+    void removeLinkToUrl(const QByteArray &path, quint64 size, bool isDir);
+    // Adjusts one sector's node for a removed item; `secondRun` changes nothing.
+    static std::shared_ptr<DynamicStackedViewSector> removeLinkToUrlProcessor(const QByteArray &path,
+        const std::shared_ptr<DynamicStackedViewSector> &sector, quint64 size, bool isDir,
+        bool secondRun = false);
+    void unableToDeleteItems(const Entries &items);
+    void setAlertPresenter(std::unique_ptr<AlertPresenter> presenter);
+    // Trash actions whose last completion has not run yet.
+    int trashActionsRunning() const { return m_trashActionsRunning; }
+
+Q_SIGNALS:
+    // After every rebuild of filesToDelete.
+    void filesToDeleteChanged();
+    // After the last completion of a trash action (and its failure alert, if any).
+    void trashActionFinished();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -211,6 +249,14 @@ private:
     quint64 m_runNumber = 0;
     bool m_runStopped = false;
 
+    // Presentation and drill-down.
+    void clearFilesToDelete();
+    void listEntries(Entries entries);
+    // The silent refill without its reload of the file list.
+    void listSectorSilently(const std::shared_ptr<DynamicStackedViewSector> &sector);
+    VisualDataCell *makeRowCell(int row);
+    std::unique_ptr<FileManager> m_fileManager;
+
     // Set-up, appearance and share.
     void awakeFromNib();
     void viewWillAppear();
@@ -226,13 +272,19 @@ private:
     int m_imageAnimationConstrain = imageRestOffset;
     int m_textAnimationConstrain = textRestOffset;
 
-    // Presentation and drill-down.
-    void clearFilesToDelete();
-    void listEntries(Entries entries);
-    // The silent refill without its reload of the file list.
-    void listSectorSilently(const std::shared_ptr<DynamicStackedViewSector> &sector);
-    VisualDataCell *makeRowCell(int row);
-    std::unique_ptr<FileManager> m_fileManager;
+    // File list and removal.
+    struct TrashAction;
+    void setUpFileList();
+    void updateRemovalPanel();
+    void trashFinished(
+        const std::shared_ptr<TrashAction> &action, const std::shared_ptr<FolderAttributes> &entry, bool ok);
+
+    FileListModel *m_fileListModel = nullptr;
+    QPropertyAnimation *m_trashAnimation = nullptr;
+    std::unique_ptr<AlertPresenter> m_alertPresenter;
+    // Entries handed to a move that has not completed: a second press does not move them again.
+    std::vector<std::shared_ptr<FolderAttributes>> m_entriesInFlight;
+    int m_trashActionsRunning = 0;
 };
 
 } // namespace corvale
