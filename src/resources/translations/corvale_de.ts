@@ -170,6 +170,42 @@
         <source>Files</source>
         <translation>Dateien</translation>
     </message>
+    <message>
+        <source>Show in File Manager</source>
+        <translation>Im Dateimanager zeigen</translation>
+    </message>
+    <message>
+        <source>You&apos;re trying to move system files to trash.</source>
+        <translation>Sie sind dabei, Systemdateien in den Papierkorb zu verschieben.</translation>
+    </message>
+    <message>
+        <source>This can damage your system installation. Are you sure you want to continue?</source>
+        <translation>Das kann Ihre Systeminstallation beschädigen. Möchten Sie wirklich fortfahren?</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Unable to delete items</source>
+        <translation>Objekte können nicht entfernt werden</translation>
+    </message>
+    <message>
+        <source>These items cannot be deleted:
+
+</source>
+        <translation>Diese Objekte können nicht entfernt werden:
+
+</translation>
+    </message>
+    <message>
+        <source>Check permissions or try again later</source>
+        <translation>Prüfen Sie die Zugriffsrechte oder versuchen Sie es später erneut</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
 </context>
 <context>
     <name>main</name>
