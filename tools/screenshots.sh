@@ -1,25 +1,50 @@
 #!/usr/bin/env bash
-# Screenshots of Corvale under Xvfb into docs/screenshots/: the welcome view light and dark and,
-# with a folder given, its result. Needs xvfb, imagemagick, dbus, python3-dbus, python3-gi.
-#   bash tools/screenshots.sh [FOLDER]
+# Screenshots of Corvale under Xvfb into docs/screenshots/: the welcome view light and dark, and
+# a result with the legend and the reclaimed total, light and dark. The result is of a made-up
+# home folder of sparse files under build/, some of which go to a trash under build/ too.
+# Needs a build (build/corvale, build/window_demo) and xvfb, imagemagick, dbus, python3-dbus,
+# python3-gi.
+#   bash tools/screenshots.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=docs/screenshots
 mkdir -p "$out"
-shot() { # scheme name [folder]
-    local scheme=$1 name=$2 folder=${3:-}
+demo=$PWD/build/screenshot-demo
+
+make_home() {
+    rm -rf "$demo"
+    local home=$demo/Home
+    mkdir -p "$demo/data" "$home"
+    for spec in Videos/Holidays/2023.mkv:14G Videos/Holidays/2024.mkv:9G Videos/screencast.webm:2G \
+        Photos/Raw/batch1.tar:3G Photos/Raw/batch2.tar:1800M Photos/album.zip:700M \
+        Music/library.tar:800M Music/podcasts.tar:260M Projects/corvale/build.tar:420M \
+        Projects/site/assets.tar:90M Downloads/debian-12.iso:650M Downloads/old-backup.tar:4G \
+        Downloads/installer.run:180M Downloads/notes.pdf:12M Documents/taxes.tar:40M \
+        Documents/letters.tar:8M .cache/thumbnails.db:350M; do
+        local path=$home/${spec%%:*}
+        mkdir -p "$(dirname "$path")"
+        truncate -s "${spec##*:}" "$path"
+    done
+}
+
+shot() { # scheme name command...
+    local scheme=$1 name=$2
+    shift 2
     local config; config=$(mktemp -d)
-    XDG_CONFIG_HOME=$config xvfb-run -a -s "-screen 0 1100x760x24" dbus-run-session -- sh -c "
+    XDG_CONFIG_HOME=$config XDG_DATA_HOME=$demo/data xvfb-run -a -s "-screen 0 1100x760x24" \
+        dbus-run-session -- sh -c "
         /usr/bin/python3 tools/fake-portal.py $scheme & sleep 1
-        build/corvale $folder & app=\$!
-        sleep ${WAIT:-4}
+        $* & app=\$!
+        sleep ${WAIT:-5}
         import -window root -crop 1100x720+0+0 +repage '$out/$name.png'
         kill \$app"
     rm -rf "$config"
 }
-shot 2 welcome-light
-shot 1 welcome-dark
-if [ $# -ge 1 ]; then
-    shot 2 result-light "$1"
-    shot 1 result-dark "$1"
-fi
+
+shot 2 welcome-light build/corvale
+shot 1 welcome-dark build/corvale
+for scheme in 2:light 1:dark; do
+    make_home
+    shot "${scheme%%:*}" "result-${scheme##*:}" build/window_demo "$demo/Home" 1 --move
+done
+rm -rf "$demo"

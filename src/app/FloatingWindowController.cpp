@@ -28,8 +28,9 @@ QPalette darkPalette(const QPalette &desktop)
     const QColor text(0xe8, 0xe8, 0xea);
     palette.setColor(QPalette::Window, window);
     palette.setColor(QPalette::WindowText, text);
-    palette.setColor(QPalette::Base, QColor(0x1f, 0x1f, 0x22));
-    palette.setColor(QPalette::AlternateBase, QColor(0x27, 0x27, 0x2a));
+    // Lighter than the window: the style draws the edges of check boxes darker than the window.
+    palette.setColor(QPalette::Base, QColor(0x36, 0x36, 0x3a));
+    palette.setColor(QPalette::AlternateBase, QColor(0x3c, 0x3c, 0x41));
     palette.setColor(QPalette::Text, text);
     palette.setColor(QPalette::PlaceholderText, QColor(0x8a, 0x8a, 0x8f));
     palette.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3e));
