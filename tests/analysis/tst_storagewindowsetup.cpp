@@ -142,6 +142,39 @@ private Q_SLOTS:
         QCOMPARE(welcomeAlphas(c), QList<double>({0, 0, 0, 0}));
     }
 
+    // The glide is drawn, not laid out: the image shows 140 points lower while the layout stays.
+    void theImageIsDrawnWhereItsOffsetSays()
+    {
+        StorageWindowController c;
+        c.resize(1000, 700);
+        c.show();
+        QTRY_VERIFY(!c.welcomeAnimation());
+        auto *welcome = child(c, "welcomeView");
+        auto *image = child(c, "welcomeImage");
+        const QRect laidOut = image->geometry();
+        // The image alone: the texts below it would be found first once it has moved.
+        welcomeFades(c).at(1)->setOpacity(0);
+        welcomeFades(c).at(2)->setOpacity(0);
+        child<ZephFlatButton>(c, "selectFolderMainButton")->setAlpha(0);
+        // The first row, from the top, where the picture leaves the background.
+        const auto firstDrawnRow = [&] {
+            const QImage shot = welcome->grab().toImage();
+            const QRgb ground = shot.pixel(2, 2);
+            for (int y = 0; y < shot.height(); ++y) {
+                for (int x = laidOut.left(); x <= laidOut.right(); ++x) {
+                    if (shot.pixel(x, y) != ground)
+                        return y;
+                }
+            }
+            return -1;
+        };
+        const int atRest = firstDrawnRow();
+        QVERIFY(atRest >= laidOut.top());
+        c.setImageAnimationConstrain(StorageWindowController::imageStartOffset);
+        QCOMPARE(firstDrawnRow(), atRest + 140);
+        QCOMPARE(image->geometry(), laidOut);
+    }
+
     void appearanceRecoloursSeparatorsAndSpinner()
     {
         StorageWindowController c;
