@@ -206,6 +206,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     friend class AnalysisRun;
@@ -264,6 +265,7 @@ private:
     void setWelcomeAlpha(double alpha);
     void runWelcomeAnimation();
     void stopWelcomeAnimation();
+    bool m_restyling = false;
 
     QAction *m_showInFinderAction = nullptr;
     std::shared_ptr<WebBrowser> m_webBrowser;

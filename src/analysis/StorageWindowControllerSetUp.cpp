@@ -161,6 +161,18 @@ void StorageWindowController::hideEvent(QHideEvent *event)
         viewWillDisappear();
 }
 
+void StorageWindowController::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // The style sheet's palette() colours are taken when it is applied: apply it again, or the
+    // removal panel stays white on a dark window.
+    if (event->type() == QEvent::PaletteChange && !m_restyling && !styleSheet().isEmpty()) {
+        m_restyling = true;
+        setStyleSheet(styleSheet());
+        m_restyling = false;
+    }
+}
+
 void StorageWindowController::viewWillAppear()
 {
     if (ui->welcomeView->isHidden())

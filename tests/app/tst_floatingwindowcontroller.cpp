@@ -249,6 +249,22 @@ private Q_SLOTS:
         }
     }
 
+    // The style sheet's palette colours, such as the removal panel's ground, follow the switch.
+    void theRemovalPanelTurnsWithTheWindow()
+    {
+        FloatingWindowController window(paletteOnlyScheme());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto *panel = window.storageController()->findChild<QWidget *>(QStringLiteral("deleteView"));
+        panel->resize(300, 90);
+        const auto ground = [panel] { return panel->grab().toImage().pixelColor(150, 45).lightnessF(); };
+        QVERIFY(ground() > 0.7);
+        window.setNightModeQuitely();
+        QVERIFY(ground() < 0.3);
+        window.setDayModeQuitely();
+        QVERIFY(ground() > 0.7);
+    }
+
     void aDarkDesktopPaletteIsKeptForNight()
     {
         QPalette dark = QApplication::palette();
