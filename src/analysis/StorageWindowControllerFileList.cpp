@@ -60,7 +60,8 @@ void StorageWindowController::setUpFileList()
     RightClickTable *table = ui->fileTableView;
     table->setModel(m_fileListModel);
     table->setFileTableMenu(m_fileTableMenu);
-    m_fileTableMenu->addAction(tr("Show in File Manager"), this, &StorageWindowController::showInFinder);
+    // Worded as the chart's sector menu, so the program names the reveal one way.
+    m_fileTableMenu->addAction(tr("Show in Finder"), this, &StorageWindowController::showInFinder);
 
     connect(table, &RightClickTable::rowClicked, this, &StorageWindowController::tableViewShouldSelectRow);
     // Every mark change (a click, the space key) ends in exactly one rebuild.
