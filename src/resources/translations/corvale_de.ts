@@ -171,10 +171,6 @@
         <translation>Dateien</translation>
     </message>
     <message>
-        <source>Show in File Manager</source>
-        <translation>Im Dateimanager zeigen</translation>
-    </message>
-    <message>
         <source>You&apos;re trying to move system files to trash.</source>
         <translation>Sie sind dabei, Systemdateien in den Papierkorb zu verschieben.</translation>
     </message>
