@@ -257,6 +257,27 @@ private Q_SLOTS:
         QCOMPARE(c().findChild<QTableWidget *>(QStringLiteral("tableView"))->rowCount(), 1);
     }
 
+    // A large folder is measured in parallel slices: the order and every size must survive.
+    void aLargeFolderKeepsItsListingOrderAndSizes()
+    {
+        QVERIFY(QDir(root()).mkdir(QStringLiteral("sub")));
+        for (int i = 0; i < 9000; ++i)
+            QVERIFY(makeFile(at(QStringLiteral("f%1").arg(i)), i % 7));
+        for (int i = 0; i < 9000; i += 1500)
+            QVERIFY(QFile::link(at(QStringLiteral("sub")), at(QStringLiteral("link%1").arg(i))));
+        StorageWindowController::Entries entries;
+        StorageWindowController::listLooseFiles(QFile::encodeName(root()), entries);
+
+        QStringList expected = listedNames(root(), false);
+        expected.removeIf([](const QString &name) { return name.startsWith(QLatin1String("link")); });
+        QCOMPARE(names(entries), expected);
+        for (const auto &entry : entries) {
+            const int number = QString::fromStdString(entry->name).mid(1).toInt();
+            QCOMPARE(entry->size, quint64(number % 7));
+            QCOMPARE(QString::fromStdString(entry->sizeText), byteCountText(entry->size));
+        }
+    }
+
     void aFolderThatCannotBeListedHasNoLooseFiles()
     {
         if (::geteuid() == 0)
