@@ -2,7 +2,7 @@
 // "Show in Finder".
 
 #include "ByteCount.h"
-#include "ControllerFixture.h"
+#include "DrillDownFixture.h"
 #include "DynamicStackedView.h"
 #include "DynamicStackedViewBox.h"
 #include "FileManager.h"
@@ -21,7 +21,7 @@
 #include <QTimer>
 
 using namespace corvale;
-using namespace corvale::test;
+using namespace corvale::drilldowntest;
 
 namespace {
 

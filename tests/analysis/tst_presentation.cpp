@@ -1,7 +1,7 @@
 // The end of a run: how the chosen folder becomes row 0 of sectors and the file list.
 
 #include "ByteCount.h"
-#include "ControllerFixture.h"
+#include "DrillDownFixture.h"
 #include "FolderAttributes.h"
 #include "FolderVisualData.h"
 #include "HexColor.h"
@@ -15,7 +15,7 @@
 #include <unistd.h>
 
 using namespace corvale;
-using namespace corvale::test;
+using namespace corvale::drilldowntest;
 
 class TestPresentation : public QObject
 {
