@@ -5,6 +5,7 @@
 #include "FolderAttributes.h"
 #include "FolderChooser.h"
 #include "FolderVisualData.h"
+#include "OrvSpinnerView.h"
 #include "ui_StorageWindowController.h"
 
 #include <QEvent>
@@ -32,9 +33,6 @@ StorageWindowController::StorageWindowController(QWidget *parent)
     ui->welcomeDescription->setMinimumHeight(
         ui->welcomeDescription->heightForWidth(ui->welcomeDescription->minimumWidth()));
     ui->welcomeImage->setPixmap(QIcon(QStringLiteral(":/corvale/welcome.svg")).pixmap(QSize(128, 128)));
-    ui->sizeFrom->setText(byteCountText(100'000'000));
-    ui->sizeMiddle->setText(byteCountText(1'000'000'000));
-    ui->sizeTo->setText(byteCountText(50'000'000'000));
 
     // The removal panel floats over the bottom of the file list, outside its layout.
     auto *fileLayout = new QHBoxLayout(ui->fileArea);
@@ -56,12 +54,15 @@ StorageWindowController::StorageWindowController(QWidget *parent)
     ui->buttonReclaim->hide();
     ui->trashButton->setEnabled(false);
 
-    connect(ui->selectFolderMainButton, &QPushButton::clicked, this, &StorageWindowController::selectFolder);
+    connect(
+        ui->selectFolderMainButton, &QAbstractButton::clicked, this, &StorageWindowController::selectFolder);
     connect(
         ui->selectFolderSecondaryButton, &QPushButton::clicked, this, &StorageWindowController::selectFolder);
     connect(ui->selectFolderButton, &QPushButton::clicked, this, &StorageWindowController::selectFolder);
     connect(ui->refreshButton, &QPushButton::clicked, this, &StorageWindowController::updateFolder);
     connect(ui->stopButton, &QPushButton::clicked, this, &StorageWindowController::stopSearch);
+
+    awakeFromNib();
 }
 
 StorageWindowController::~StorageWindowController()
@@ -105,9 +106,19 @@ void StorageWindowController::reloadFileTable()
 }
 
 // The spinner is optional: while none is held the run goes on with the loader alone.
-void StorageWindowController::startSpinner() { }
+void StorageWindowController::startSpinner()
+{
+    if (!m_spinner)
+        return;
+    m_spinner->setColor(spinnerColor());
+    m_spinner->startAnimating();
+}
 
-void StorageWindowController::stopSpinner() { }
+void StorageWindowController::stopSpinner()
+{
+    if (m_spinner)
+        m_spinner->stopAnimating();
+}
 
 void StorageWindowController::showTrash()
 {

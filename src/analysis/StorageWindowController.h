@@ -7,7 +7,10 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <QImage>
 #include <QList>
+#include <QParallelAnimationGroup>
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
@@ -15,6 +18,7 @@
 #include <optional>
 #include <vector>
 
+class QAction;
 class QMenu;
 
 namespace corvale {
@@ -25,6 +29,8 @@ class FolderChooser;
 class FolderVisualData;
 class OrvSpinnerView;
 class VisualDataCell;
+class WebBrowser;
+class WelcomeFadeEffect;
 
 namespace Ui {
 class StorageWindowController;
@@ -42,6 +48,10 @@ class StorageWindowController : public QWidget, public VisualDataCellDelegate
     Q_OBJECT
     // The removal panel's bottom offset inside the file list area: -100 out of sight, 24 shown.
     Q_PROPERTY(int trashAnimationConstrain READ trashAnimationConstrain WRITE setTrashAnimationConstrain)
+    // Where the welcome image and texts are drawn, in points, downwards; at imageRestOffset and
+    // textRestOffset they stand where the layout put them. The welcome animation lifts them there.
+    Q_PROPERTY(int imageAnimationConstrain READ imageAnimationConstrain WRITE setImageAnimationConstrain)
+    Q_PROPERTY(int textAnimationConstrain READ textAnimationConstrain WRITE setTextAnimationConstrain)
 
 public:
     using Entries = std::vector<std::shared_ptr<FolderAttributes>>;
@@ -126,8 +136,38 @@ public:
     static int colorPairForSize(quint64 bytes);
     void setFileManager(std::unique_ptr<FileManager> fileManager);
 
+    // Set-up, appearance and share.
+    static constexpr int imageStartOffset = 100;
+    static constexpr int imageRestOffset = -40;
+    static constexpr int textStartOffset = -20;
+    static constexpr int textRestOffset = -120;
+    static constexpr int welcomeAnimationMs = 350;
+    static constexpr double legendStripRadius = 4;
+    static constexpr double panelMaskRadius = 6;
+
+    // Recolours the separators and the spinner; the same appearance again changes nothing.
+    void setCurrentAppearance(Appearance appearance);
+    // An opaque rounded rectangle of `size` points on a transparent ground, as a bitmap of
+    // `size` × the device pixel ratio of the window showing this view (1 while none does).
+    QImage maskedImageForSize(const QSizeF &size, qreal radius) const;
+    static QImage maskedImage(const QSizeF &size, qreal radius, qreal scale);
+    // Opens the vendor's share page with the application name and the reclaimed total.
+    void shareResults();
+    std::shared_ptr<WebBrowser> webBrowser() const { return m_webBrowser; }
+    void setWebBrowser(std::shared_ptr<WebBrowser> browser);
+    // The one item of stackedMenu.
+    QAction *showInFinderAction() const { return m_showInFinderAction; }
+    int imageAnimationConstrain() const { return m_imageAnimationConstrain; }
+    void setImageAnimationConstrain(int offset);
+    int textAnimationConstrain() const { return m_textAnimationConstrain; }
+    void setTextAnimationConstrain(int offset);
+    // The running welcome animation, none between two runs of it.
+    QParallelAnimationGroup *welcomeAnimation() const { return m_welcomeAnimation; }
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     friend class AnalysisRun;
@@ -172,13 +212,27 @@ private:
     bool m_runStopped = false;
 
     // Presentation and drill-down.
-    void ensurePresentationSetUp();
     void clearFilesToDelete();
     void listEntries(Entries entries);
     // The silent refill without its reload of the file list.
     void listSectorSilently(const std::shared_ptr<DynamicStackedViewSector> &sector);
     VisualDataCell *makeRowCell(int row);
     std::unique_ptr<FileManager> m_fileManager;
+
+    // Set-up, appearance and share.
+    void awakeFromNib();
+    void viewWillAppear();
+    void viewWillDisappear();
+    void setWelcomeAlpha(double alpha);
+    void runWelcomeAnimation();
+    void stopWelcomeAnimation();
+
+    QAction *m_showInFinderAction = nullptr;
+    std::shared_ptr<WebBrowser> m_webBrowser;
+    std::array<WelcomeFadeEffect *, 3> m_welcomeFades {}; // image, title, description
+    QPointer<QParallelAnimationGroup> m_welcomeAnimation;
+    int m_imageAnimationConstrain = imageRestOffset;
+    int m_textAnimationConstrain = textRestOffset;
 };
 
 } // namespace corvale

@@ -116,25 +116,6 @@ int StorageWindowController::colorPairForSize(quint64 bytes)
     return 10;
 }
 
-void StorageWindowController::ensurePresentationSetUp()
-{
-    // Until the window's set-up makes the palette and the sectors' menu, they are made here.
-    if (!m_colors[0].isValid()) {
-        static const char *const normal[] = {"00D93F", "00E8AD", "00D9D2", "00BEE1", "0085ff", "8A3DFF",
-            "C225F9", "DE08BB", "EF0879", "FF4056"};
-        static const char *const highlight[] = {"02C039", "00C391", "00C2BC", "00A9C8", "0073DD", "6600FF",
-            "A50BDB", "C205A3", "C70965", "C01D30"};
-        for (std::size_t i = 0; i < m_colors.size(); ++i) {
-            m_colors[i] = colorWithHexColorString(QLatin1String(normal[i]));
-            m_highlightColors[i] = colorWithHexColorString(QLatin1String(highlight[i]));
-        }
-    }
-    if (m_stackedMenu->actions().isEmpty()) {
-        QAction *show = m_stackedMenu->addAction(tr("Show in Finder"));
-        connect(show, &QAction::triggered, this, &StorageWindowController::showInFinderFromStack);
-    }
-}
-
 std::shared_ptr<FolderAttributes> StorageWindowController::folderEntry(const FolderVisualData &folder)
 {
     auto entry = std::make_shared<FolderAttributes>();
@@ -149,7 +130,6 @@ std::shared_ptr<FolderAttributes> StorageWindowController::folderEntry(const Fol
 
 Sectors StorageWindowController::buildRow(const FolderVisualData &folder, Entries &entries)
 {
-    ensurePresentationSetUp();
     Sectors row;
     float shares = 0.0f;
     quint64 childrenSize = 0;

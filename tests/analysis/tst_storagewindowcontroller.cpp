@@ -125,7 +125,7 @@ private:
 
     void click(const char *button)
     {
-        auto *b = child<QPushButton>(button);
+        auto *b = child<QAbstractButton>(button);
         QVERIFY2(b->isVisible(), button);
         QTest::mouseClick(b, Qt::LeftButton);
     }
@@ -211,7 +211,7 @@ private Q_SLOTS:
     {
         QVERIFY(shown("welcomeView"));
         QVERIFY(!shown("chartView"));
-        QCOMPARE(child<QPushButton>("selectFolderMainButton")->text(), QStringLiteral("Select a Folder"));
+        QCOMPARE(child<QAbstractButton>("selectFolderMainButton")->text(), QStringLiteral("Select a Folder"));
         QVERIFY(!text("welcomeTitle").isEmpty());
         QVERIFY(!text("welcomeDescription").isEmpty());
         QVERIFY(!child<QLabel>("welcomeImage")->pixmap().isNull());
