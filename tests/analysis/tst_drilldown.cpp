@@ -2,7 +2,7 @@
 // "Show in Finder".
 
 #include "ByteCount.h"
-#include "DrillDownFixture.h"
+#include "ControllerFixture.h"
 #include "DynamicStackedView.h"
 #include "DynamicStackedViewBox.h"
 #include "FileManager.h"
@@ -21,7 +21,7 @@
 #include <QTimer>
 
 using namespace corvale;
-using namespace corvale::drilldowntest;
+using namespace corvale::test;
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The end of a run: how the chosen folder becomes row 0 of sectors and the file list.
 
 #include "ByteCount.h"
-#include "DrillDownFixture.h"
+#include "ControllerFixture.h"
 #include "FolderAttributes.h"
 #include "FolderVisualData.h"
 #include "HexColor.h"
@@ -15,7 +15,7 @@
 #include <unistd.h>
 
 using namespace corvale;
-using namespace corvale::drilldowntest;
+using namespace corvale::test;
 
 class TestPresentation : public QObject
 {

@@ -17,7 +17,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
-namespace corvale::drilldowntest {
+namespace corvale::test {
 
 // Answers the folder chooser in place of the dialog, each answer once.
 class ScriptedChooser : public FolderChooser
@@ -93,4 +93,4 @@ inline QStringList names(const StorageWindowController::Entries &entries)
     return result;
 }
 
-} // namespace corvale::drilldowntest
+} // namespace corvale::test
