@@ -4,11 +4,11 @@
 #include "StorageWindowController.h"
 
 #include "ByteCount.h"
-#include "DirectoryReader.h"
 #include "FileManager.h"
 #include "FolderAttributes.h"
 #include "FolderVisualData.h"
 #include "HexColor.h"
+#include "LooseFileListing.h"
 #include "ui_StorageWindowController.h"
 
 #include <QAction>
@@ -16,13 +16,6 @@
 #include <QMenu>
 
 #include <algorithm>
-#include <cstring>
-#include <thread>
-
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace corvale {
 
@@ -55,46 +48,6 @@ QByteArray bytes(const std::string &text)
 QColor filesSectorColor()
 {
     return QColor(128, 128, 128);
-}
-
-// One direct entry of a listed folder that the listing did not already know to be a folder.
-struct Candidate
-{
-    std::size_t nameOffset; // into the listing's name buffer
-    unsigned char type; // DT_*
-};
-
-// Measures `candidates` [begin, end) and makes their entries; the place of a folder stays empty.
-// Runs on helper threads too: it reads only its own slice and writes only its own places.
-void measureCandidates(int fd, const std::string &prefix, const std::vector<char> &names,
-    const std::vector<Candidate> &candidates, std::size_t begin, std::size_t end,
-    StorageWindowController::Entries &measured)
-{
-    for (std::size_t i = begin; i < end; ++i) {
-        const char *name = names.data() + candidates[i].nameOffset;
-        struct statx own;
-        const bool known
-            = ::statx(fd, name, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, STATX_TYPE | STATX_SIZE, &own) == 0;
-        bool isFolder = known && S_ISDIR(own.stx_mode);
-        // A link that leads to a folder counts as one (and is left to the tree, where the walk
-        // counted it as a file); a broken link is a file.
-        if (known && S_ISLNK(own.stx_mode)) {
-            struct stat target;
-            isFolder = ::fstatat(fd, name, &target, 0) == 0 && S_ISDIR(target.st_mode);
-        }
-        if (isFolder)
-            continue;
-        auto item = std::make_shared<FolderAttributes>();
-        item->name = name;
-        item->path.reserve(prefix.size() + item->name.size());
-        item->path = prefix;
-        item->path += item->name;
-        item->size = known ? own.stx_size : 0;
-        item->sizeText = byteCountText(item->size).toStdString();
-        item->isDir = false;
-        item->count = 1;
-        measured[i] = std::move(item);
-    }
 }
 
 } // namespace
@@ -174,57 +127,7 @@ Sectors StorageWindowController::buildRow(const FolderVisualData &folder, Entrie
 
 void StorageWindowController::listLooseFiles(const QByteArray &folder, Entries &entries)
 {
-    // The folder may be reached through a link (a chosen folder can be one); its entries are not
-    // followed. A kernel pseudo file system lists as empty, as the walk counts it.
-    int fd
-        = folder.isEmpty() ? -1 : ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
-    if (fd >= 0 && DirectoryReader::isPseudoFileSystem(fd)) {
-        ::close(fd);
-        fd = -1;
-    }
-    DirectoryReader reader;
-    reader.start(fd);
-    if (fd < 0)
-        return;
-
-    std::string prefix = folder.toStdString();
-    if (prefix.back() != '/')
-        prefix += '/';
-    std::vector<char> names;
-    std::vector<Candidate> candidates;
-    {
-        std::vector<char> buffer(64 * 1024);
-        DirectoryReader::Entry entry;
-        while (reader.next(entry, buffer.data(), buffer.size())) {
-            if (entry.type == DT_DIR)
-                continue;
-            candidates.push_back({names.size(), entry.type});
-            names.insert(names.end(), entry.name, entry.name + std::strlen(entry.name) + 1);
-        }
-    }
-
-    // A folder of many files costs one stat call each, most of it in the kernel: with
-    // 200,000 files, the calls are shared out between the processor's cores while this thread
-    // waits, and each helper hands its slice back when it joins.
-    Entries measured(candidates.size());
-    constexpr std::size_t filesPerHelper = 4096;
-    const std::size_t cores = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8);
-    const std::size_t parts = std::clamp<std::size_t>(candidates.size() / filesPerHelper, 1, cores);
-    std::vector<std::thread> helpers;
-    for (std::size_t part = 1; part < parts; ++part) {
-        helpers.emplace_back(measureCandidates, fd, std::cref(prefix), std::cref(names),
-            std::cref(candidates), candidates.size() * part / parts, candidates.size() * (part + 1) / parts,
-            std::ref(measured));
-    }
-    measureCandidates(fd, prefix, names, candidates, 0, candidates.size() / parts, measured);
-    for (std::thread &helper : helpers)
-        helper.join();
-
-    entries.reserve(entries.size() + measured.size());
-    for (auto &entry : measured) {
-        if (entry)
-            entries.push_back(std::move(entry));
-    }
+    appendLooseFiles(folder, entries);
 }
 
 void StorageWindowController::clearFilesToDelete()
