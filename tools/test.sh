@@ -18,7 +18,8 @@ build_and_test() { # dir
     for s in $sanitizers; do
         cmake -S . -B "build-$s" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCORVALE_SANITIZE="$s" >/dev/null
         cmake --build "build-$s" -j2 --target scan_tests
-        (cd "build-$s" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -L scan)
+        (cd "build-$s" && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="suppressions=$1/tools/tsan.supp" \
+            ctest --output-on-failure -L scan)
     done
 }
 

@@ -114,14 +114,15 @@ FileListModel::FileListModel(QObject *parent)
     : QAbstractTableModel(parent)
 { }
 
-void FileListModel::setItems(std::vector<Entry> items)
+void FileListModel::setItems(std::vector<Entry> items, const std::function<bool(const Entry &)> &checked)
 {
     beginResetModel();
     m_rows.clear();
     m_rows.reserve(items.size());
     for (Entry &entry : items) {
         const bool system = isSystemEntry(QByteArrayView(entry->path.data(), qsizetype(entry->path.size())));
-        m_rows.push_back(Row {std::move(entry), false, system, {}});
+        const bool mark = !system && checked && checked(entry);
+        m_rows.push_back(Row {std::move(entry), mark, system, {}});
     }
     endResetModel();
 }

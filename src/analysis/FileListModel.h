@@ -5,6 +5,7 @@
 #include <QAbstractTableModel>
 #include <QIcon>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -30,8 +31,9 @@ public:
 
     explicit FileListModel(QObject *parent = nullptr);
 
-    // Replaces the list; every mark is cleared. Quiet: emits no checkMarksChanged().
-    void setItems(std::vector<Entry> items);
+    // Replaces the list; an entry is marked only when `checked` says so (never a system entry).
+    // Quiet: emits no checkMarksChanged().
+    void setItems(std::vector<Entry> items, const std::function<bool(const Entry &)> &checked = {});
     std::vector<Entry> items() const;
     Entry entry(int row) const;
     int rowOf(const Entry &entry) const; // -1 when not listed

@@ -1,5 +1,6 @@
 #include "StorageWindowController.h"
 
+#include "AlertPresenter.h"
 #include "ByteCount.h"
 #include "FileManager.h"
 #include "FolderAttributes.h"
@@ -44,6 +45,7 @@ StorageWindowController::StorageWindowController(QWidget *parent)
     ui->fileTableView->installEventFilter(this);
     ui->deleteView->raise();
     placeTrashPanel();
+    setUpFileList();
 
     // Before the first run: the welcome view alone.
     ui->chartView->hide();
@@ -81,12 +83,6 @@ void StorageWindowController::setTableData(std::vector<Sectors> rows, QList<QByt
     reloadRowsTable();
 }
 
-void StorageWindowController::setDirectoryItems(Entries items)
-{
-    m_directoryItems = std::move(items);
-    reloadFileTable();
-}
-
 QColor StorageWindowController::spinnerColor() const
 {
     if (m_windowAppearance == Appearance::VibrantDark)
@@ -97,12 +93,6 @@ QColor StorageWindowController::spinnerColor() const
 void StorageWindowController::setFolderChooser(std::unique_ptr<FolderChooser> chooser)
 {
     m_folderChooser = std::move(chooser);
-}
-
-void StorageWindowController::reloadFileTable()
-{
-    // The file list shows directoryItems through its model; the model is reset here once it is
-    // attached.
 }
 
 // The spinner is optional: while none is held the run goes on with the loader alone.
@@ -118,16 +108,6 @@ void StorageWindowController::stopSpinner()
 {
     if (m_spinner)
         m_spinner->stopAnimating();
-}
-
-void StorageWindowController::showTrash()
-{
-    setTrashAnimationConstrain(TrashShownOffset);
-}
-
-void StorageWindowController::hideTrash()
-{
-    setTrashAnimationConstrain(TrashHiddenOffset);
 }
 
 void StorageWindowController::setTrashAnimationConstrain(int offset)

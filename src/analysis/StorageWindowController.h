@@ -20,10 +20,13 @@
 
 class QAction;
 class QMenu;
+class QPropertyAnimation;
 
 namespace corvale {
 
 struct FolderAttributes;
+class AlertPresenter;
+class FileListModel;
 class FileManager;
 class FolderChooser;
 class FolderVisualData;
@@ -164,6 +167,41 @@ public:
     // The running welcome animation, none between two runs of it.
     QParallelAnimationGroup *welcomeAnimation() const { return m_welcomeAnimation; }
 
+    // File list and removal.
+    static constexpr int TrashSlots = 7;
+    static constexpr int TrashSlideMs = 200;
+
+    FileListModel *fileListModel() const { return m_fileListModel; }
+    // Replaces the checked entries; the marks of the listed entries with the same paths follow.
+    void setFilesToDelete(Entries entries);
+    // A row click on the file list: toggles an ordinary row's mark (which rebuilds the removal
+    // selection once); refuses a system row. Always false: no row is ever shown selected.
+    bool tableViewShouldSelectRow(int row);
+    // Rebuilds filesToDelete from the marks in row order, and the removal panel with it.
+    void fileSelectionsChanged();
+    // The panel's icons of the first seven checked entries and the total of all of them.
+    void processFilesImages();
+    // Reveals the entry whose context menu opened last in the file manager.
+    void showInFinder();
+    // Moves every checked entry to the trash, each in its own task on the global pool.
+    void trashSelectedItems();
+    // Subtracts a removed item from every chart row, then reloads both tables.
+    void removeLinkToUrl(const QByteArray &path, quint64 size, bool isDir);
+    // Adjusts one sector's node for a removed item; `secondRun` changes nothing.
+    static std::shared_ptr<DynamicStackedViewSector> removeLinkToUrlProcessor(const QByteArray &path,
+        const std::shared_ptr<DynamicStackedViewSector> &sector, quint64 size, bool isDir,
+        bool secondRun = false);
+    void unableToDeleteItems(const Entries &items);
+    void setAlertPresenter(std::unique_ptr<AlertPresenter> presenter);
+    // Trash actions whose last completion has not run yet.
+    int trashActionsRunning() const { return m_trashActionsRunning; }
+
+Q_SIGNALS:
+    // After every rebuild of filesToDelete.
+    void filesToDeleteChanged();
+    // After the last completion of a trash action (and its failure alert, if any).
+    void trashActionFinished();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -233,6 +271,20 @@ private:
     QPointer<QParallelAnimationGroup> m_welcomeAnimation;
     int m_imageAnimationConstrain = imageRestOffset;
     int m_textAnimationConstrain = textRestOffset;
+
+    // File list and removal.
+    struct TrashAction;
+    void setUpFileList();
+    void updateRemovalPanel();
+    void trashFinished(
+        const std::shared_ptr<TrashAction> &action, const std::shared_ptr<FolderAttributes> &entry, bool ok);
+
+    FileListModel *m_fileListModel = nullptr;
+    QPropertyAnimation *m_trashAnimation = nullptr;
+    std::unique_ptr<AlertPresenter> m_alertPresenter;
+    // Entries handed to a move that has not completed: a second press does not move them again.
+    std::vector<std::shared_ptr<FolderAttributes>> m_entriesInFlight;
+    int m_trashActionsRunning = 0;
 };
 
 } // namespace corvale

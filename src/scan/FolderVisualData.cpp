@@ -11,7 +11,25 @@ FolderVisualData::FolderVisualData()
 
 FolderVisualData::FolderVisualData(NodeTag) { }
 
-FolderVisualData::~FolderVisualData() = default;
+FolderVisualData::~FolderVisualData()
+{
+    // Torn down level by level from a list of our own: left to the members, a chain of nested
+    // folders would take one stack frame per level and a deep enough one would overflow.
+    if (!m_children)
+        return;
+    Children pending = std::move(*m_children);
+    while (!pending.empty()) {
+        std::shared_ptr<FolderVisualData> node = std::move(pending.back());
+        pending.pop_back();
+        // Only a node we are the last owner of gives up its children; one still held elsewhere
+        // keeps its whole subtree.
+        if (node && node.use_count() == 1 && node->m_children) {
+            for (auto &child : *node->m_children)
+                pending.push_back(std::move(child));
+            node->m_children->clear();
+        }
+    }
+}
 
 FolderVisualData::Walk &FolderVisualData::walk()
 {

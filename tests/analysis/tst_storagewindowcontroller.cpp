@@ -449,6 +449,7 @@ private Q_SLOTS:
         QWidget *panel = child("deleteView");
 
         c().showTrash();
+        QTRY_COMPARE(c().trashAnimationConstrain(), StorageWindowController::TrashShownOffset);
         QVERIFY(panel->isVisible());
         QCOMPARE(panel->geometry().bottom() + 1, area->height() - StorageWindowController::TrashShownOffset);
         QVERIFY(area->rect().contains(panel->geometry()));
