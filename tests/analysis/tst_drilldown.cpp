@@ -269,15 +269,6 @@ private Q_SLOTS:
         }
     }
 
-    // The silent refill for the chosen folder works from row 0 and the chosen path alone.
-    void aSilentRefillWithoutSectorListsTheChosenFolder()
-    {
-        c().didSelectSectorSilently(nullptr, -1);
-        QCOMPARE(c().tableData().size(), size_t(1));
-        QStringList folders = listedNames(m_dir.path(), true);
-        QCOMPARE(entryNames(), folders + listedNames(m_dir.path(), false));
-    }
-
     void showInFinderRevealsTheFolderWhoseMenuOpenedLast()
     {
         c().showInFinderFromStack();
