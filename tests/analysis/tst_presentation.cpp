@@ -293,6 +293,10 @@ private Q_SLOTS:
         QCOMPARE(entries.size(), size_t(1));
         QCOMPARE(QByteArray::fromStdString(entries[0]->path), path);
         QCOMPARE(entries[0]->size, quint64(3));
+        // A folder given with its final slash (as "/" always is) gives the same paths.
+        StorageWindowController::Entries again;
+        StorageWindowController::listLooseFiles(QFile::encodeName(root()) + '/', again);
+        QCOMPARE(QByteArray::fromStdString(again.at(0)->path), path);
         QCOMPARE(::unlink(path.constData()), 0);
     }
 };
