@@ -4,22 +4,17 @@
 #include "StorageWindowController.h"
 
 #include "ByteCount.h"
-#include "DirectoryReader.h"
 #include "FileManager.h"
 #include "FolderAttributes.h"
 #include "FolderVisualData.h"
+#include "LooseFileListing.h"
 #include "ui_StorageWindowController.h"
 
 #include <QAction>
 #include <QFile>
 #include <QMenu>
 
-#include <unordered_map>
-
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <algorithm>
 
 namespace corvale {
 
@@ -53,23 +48,6 @@ QColor filesSectorColor()
 {
     return QColor(128, 128, 128);
 }
-
-// The texts of many sizes in one listing; most loose files share a few texts (all the
-// "0 bytes", every "4 kB"), and formatting one costs far more than finding it again.
-class SizeTexts
-{
-public:
-    const std::string &text(quint64 size)
-    {
-        auto found = m_texts.find(size);
-        if (found == m_texts.end())
-            found = m_texts.emplace(size, byteCountText(size).toStdString()).first;
-        return found->second;
-    }
-
-private:
-    std::unordered_map<quint64, std::string> m_texts;
-};
 
 } // namespace
 
@@ -148,50 +126,7 @@ Sectors StorageWindowController::buildRow(const FolderVisualData &folder, Entrie
 
 void StorageWindowController::listLooseFiles(const QByteArray &folder, Entries &entries)
 {
-    // The folder may be reached through a link (a chosen folder can be one); its entries are not
-    // followed. A kernel pseudo file system lists as empty, as the walk counts it.
-    int fd
-        = folder.isEmpty() ? -1 : ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
-    if (fd >= 0 && DirectoryReader::isPseudoFileSystem(fd)) {
-        ::close(fd);
-        fd = -1;
-    }
-    DirectoryReader reader;
-    reader.start(fd);
-    if (fd < 0)
-        return;
-
-    std::string prefix = folder.toStdString();
-    if (prefix.back() != '/')
-        prefix += '/';
-    SizeTexts texts;
-    std::vector<char> buffer(64 * 1024);
-    DirectoryReader::Entry entry;
-    while (reader.next(entry, buffer.data(), buffer.size())) {
-        if (entry.type == DT_DIR)
-            continue;
-        struct statx own;
-        const bool known
-            = ::statx(fd, entry.name, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, STATX_TYPE | STATX_SIZE, &own)
-            == 0;
-        bool isFolder = known && S_ISDIR(own.stx_mode);
-        // A link that leads to a folder counts as one (and is left to the tree, where the walk
-        // counted it as a file); a broken link is a file.
-        if (known && S_ISLNK(own.stx_mode)) {
-            struct stat target;
-            isFolder = ::fstatat(fd, entry.name, &target, 0) == 0 && S_ISDIR(target.st_mode);
-        }
-        if (isFolder)
-            continue;
-        auto item = std::make_shared<FolderAttributes>();
-        item->name = entry.name;
-        item->path = prefix + item->name;
-        item->size = known ? own.stx_size : 0;
-        item->sizeText = texts.text(item->size);
-        item->isDir = false;
-        item->count = 1;
-        entries.push_back(std::move(item));
-    }
+    appendLooseFiles(folder, entries);
 }
 
 void StorageWindowController::clearFilesToDelete()
