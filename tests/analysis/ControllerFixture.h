@@ -1,10 +1,16 @@
 #pragma once
 
-// Helpers for tests that drive a StorageWindowController through real runs on folders made at
-// test time.
+// What the analysis window's tests share: the window with our seams answered by the test, real
+// files and folders made at test time, and names read back from the window.
 
+#include "AlertPresenter.h"
+#include "ByteCount.h"
+#include "CheckmarkTableCell.h"
+#include "FileListModel.h"
+#include "FileManager.h"
 #include "FolderAttributes.h"
 #include "FolderChooser.h"
+#include "RightClickTable.h"
 #include "StorageWindowController.h"
 
 #include <QCoreApplication>
@@ -15,23 +21,58 @@
 
 #include <deque>
 #include <dirent.h>
+#include <fcntl.h>
+#include <functional>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace corvale::test {
 
-// Answers the folder chooser in place of the dialog, each answer once.
+using Entry = std::shared_ptr<FolderAttributes>;
+
+// Answers the folder chooser in place of the dialog, each answer once; a null answer cancels.
 class ScriptedChooser : public FolderChooser
 {
 public:
     std::optional<QByteArray> chooseFolder(QWidget *) override
     {
+        ++asked;
         if (answers.empty())
             return std::nullopt;
         const QByteArray answer = answers.front();
         answers.pop_front();
-        return answer;
+        return answer.isNull() ? std::nullopt : std::optional<QByteArray>(answer);
     }
     std::deque<QByteArray> answers;
+    int asked = 0;
+};
+
+// Answers alerts in place of the modal box, recording each; with no answer queued, the first
+// button.
+class ScriptedAlerts : public AlertPresenter
+{
+public:
+    int runModal(QWidget *, const Alert &alert) override
+    {
+        shown.push_back(alert);
+        if (whenShown)
+            whenShown();
+        if (answers.empty())
+            return FirstButton;
+        const int answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::vector<Alert> shown;
+    std::deque<int> answers;
+    std::function<void()> whenShown; // looks at the window while the alert is up
+};
+
+class RecordingFileManager : public FileManager
+{
+public:
+    void showItems(const QList<QByteArray> &paths) override { calls.append(paths); }
+    QList<QList<QByteArray>> calls;
 };
 
 // A file of `size` bytes, sparse (so gigabytes cost no disk), with its folders.
@@ -40,6 +81,50 @@ inline bool makeFile(const QString &path, qint64 size)
     QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.resize(size);
+}
+
+// Written out and named by the kernel's bytes, so names need not be UTF-8.
+inline QByteArray makeFile(const QByteArray &path, qsizetype size)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const QByteArray content(size, 'x');
+    if (fd < 0 || ::write(fd, content.constData(), size_t(size)) != size)
+        qFatal("cannot write %s", path.constData());
+    ::close(fd);
+    return path;
+}
+
+inline void makeFolder(const QByteArray &path)
+{
+    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
+        qFatal("cannot create %s", path.constData());
+}
+
+// A loose file as the list shows it: its own size, count 1.
+inline Entry fileEntry(const QByteArray &path)
+{
+    struct stat st;
+    if (::lstat(path.constData(), &st) != 0)
+        qFatal("no %s", path.constData());
+    auto entry = std::make_shared<FolderAttributes>();
+    entry->path = path.toStdString();
+    entry->name = path.mid(path.lastIndexOf('/') + 1).toStdString();
+    entry->isDir = false;
+    entry->size = quint64(st.st_size);
+    entry->sizeText = byteCountText(entry->size).toStdString();
+    entry->count = 1;
+    return entry;
+}
+
+// A sub-folder as the list shows it: the walk's size and item count, plus itself.
+inline Entry folderEntry(const QByteArray &path, quint64 size, quint64 items)
+{
+    auto entry = fileEntry(path);
+    entry->isDir = true;
+    entry->size = size;
+    entry->sizeText = byteCountText(size).toStdString();
+    entry->count = items + 1;
+    return entry;
 }
 
 // The names of a folder's entries in the file system's own order, folders or not.
@@ -63,20 +148,6 @@ inline QStringList listedNames(const QString &folder, bool folders)
     return names;
 }
 
-// Chooses `folder` and waits until its run has been presented.
-inline void runToResult(StorageWindowController &controller, ScriptedChooser &chooser, const QString &folder)
-{
-    chooser.answers.push_back(QFile::encodeName(folder));
-    controller.selectFolder();
-    QThreadPool::globalInstance()->waitForDone();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
-}
-
-inline QString title(const std::shared_ptr<DynamicStackedViewSector> &sector)
-{
-    return sector->title();
-}
-
 inline QStringList titles(const Sectors &row)
 {
     QStringList result;
@@ -92,5 +163,79 @@ inline QStringList names(const StorageWindowController::Entries &entries)
         result << QFile::decodeName(QByteArray::fromStdString(entry->name));
     return result;
 }
+
+// The file table of a window, with the positions a user clicks.
+struct FileTable
+{
+    RightClickTable *table;
+
+    FileListModel *model() const { return static_cast<FileListModel *>(table->model()); }
+    QRect cell(int row, int column) const { return table->visualRect(model()->index(row, column)); }
+    QPoint checkBoxOf(int row) const
+    {
+        return CheckmarkTableCell::layout(cell(row, 0), table->layoutDirection(), table->style(), table)
+            .checkBox.center();
+    }
+    void click(QPoint pos, Qt::MouseButton button = Qt::LeftButton) const
+    {
+        QTest::mouseClick(table->viewport(), button, {}, pos);
+    }
+    void clickRow(int row) const { click(cell(row, FileListModel::SizeColumn).center()); }
+    void clickCheckBox(int row) const { click(checkBoxOf(row)); }
+};
+
+// The analysis window, shown, with every seam answered by the test.
+class ControllerWindow
+{
+protected:
+    std::unique_ptr<StorageWindowController> m_controller;
+    ScriptedChooser *m_chooser = nullptr;
+    ScriptedAlerts *m_alerts = nullptr;
+    RecordingFileManager *m_files = nullptr;
+
+    StorageWindowController &c() { return *m_controller; }
+    void openWindow(QSize size = QSize(1000, 640))
+    {
+        m_controller = std::make_unique<StorageWindowController>();
+        auto chooser = std::make_unique<ScriptedChooser>();
+        m_chooser = chooser.get();
+        c().setFolderChooser(std::move(chooser));
+        auto alerts = std::make_unique<ScriptedAlerts>();
+        m_alerts = alerts.get();
+        c().setAlertPresenter(std::move(alerts));
+        auto files = std::make_unique<RecordingFileManager>();
+        m_files = files.get();
+        c().setFileManager(std::move(files));
+        c().resize(size);
+        c().show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_controller.get()));
+    }
+    // Closes the window and lets what its walks left behind run out.
+    void closeWindow()
+    {
+        m_controller.reset();
+        QThreadPool::globalInstance()->waitForDone();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    }
+    template<class T = QWidget>
+    T *child(const char *name)
+    {
+        auto *widget = m_controller->findChild<T *>(QLatin1String(name));
+        if (!widget)
+            qFatal("no element %s", name);
+        return widget;
+    }
+    FileTable table() { return {child<RightClickTable>("fileTableView")}; }
+    bool panelShown() { return c().trashAnimationConstrain() == StorageWindowController::TrashShownOffset; }
+    bool panelHidden() { return c().trashAnimationConstrain() == StorageWindowController::TrashHiddenOffset; }
+    // Chooses `folder` and waits until its run has been presented.
+    void runToResult(const QString &folder)
+    {
+        m_chooser->answers.push_back(QFile::encodeName(folder));
+        c().selectFolder();
+        QThreadPool::globalInstance()->waitForDone();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    }
+};
 
 } // namespace corvale::test

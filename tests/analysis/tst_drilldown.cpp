@@ -1,13 +1,9 @@
 // The drill-down through real clicks on the rows table's bars, the rows table's cells, and
 // "Show in Finder".
 
-#include "ByteCount.h"
 #include "ControllerFixture.h"
 #include "DynamicStackedView.h"
 #include "DynamicStackedViewBox.h"
-#include "FileListModel.h"
-#include "FileManager.h"
-#include "FolderAttributes.h"
 #include "FolderVisualData.h"
 #include "VisualDataCell.h"
 
@@ -25,13 +21,6 @@ using namespace corvale;
 using namespace corvale::test;
 
 namespace {
-
-class RecordingFileManager : public FileManager
-{
-public:
-    void showItems(const QList<QByteArray> &paths) override { calls->append(paths); }
-    std::shared_ptr<QList<QList<QByteArray>>> calls = std::make_shared<QList<QList<QByteArray>>>();
-};
 
 // Right-clicks `box` and closes the menu it opens; whether a menu opened.
 bool openContextMenu(QWidget *box)
@@ -52,17 +41,13 @@ bool openContextMenu(QWidget *box)
 
 } // namespace
 
-class TestDrillDown : public QObject
+class TestDrillDown : public QObject, ControllerWindow
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<StorageWindowController> m_controller;
-    ScriptedChooser *m_chooser = nullptr;
-    std::shared_ptr<QList<QList<QByteArray>>> m_revealed;
     QTemporaryDir m_dir;
 
-    StorageWindowController &c() { return *m_controller; }
     QString at(const QString &relative) const { return m_dir.filePath(relative); }
     QByteArray pathOf(const QString &relative) const { return QFile::encodeName(at(relative)); }
     QTableWidget *rowsTable() { return c().findChild<QTableWidget *>(QStringLiteral("tableView")); }
@@ -146,23 +131,13 @@ private Q_SLOTS:
 
     void init()
     {
-        m_controller = std::make_unique<StorageWindowController>();
-        auto chooser = std::make_unique<ScriptedChooser>();
-        m_chooser = chooser.get();
-        c().setFolderChooser(std::move(chooser));
-        auto files = std::make_unique<RecordingFileManager>();
-        m_revealed = files->calls;
-        c().setFileManager(std::move(files));
-        c().resize(1100, 720);
-        c().show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_controller.get()));
-        QCOMPARE(rowsTable()->rowCount(), 0);
-        runToResult(c(), *m_chooser, m_dir.path());
+        openWindow(QSize(1100, 720));
+        runToResult(m_dir.path());
         verifyRows({});
     }
     void cleanup()
     {
-        m_controller.reset();
+        closeWindow();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
@@ -181,14 +156,6 @@ private Q_SLOTS:
         click(0, QStringLiteral("other"));
         verifyRows({QStringLiteral("other")});
         QCOMPARE(entryNames(), QStringList {QStringLiteral("f")});
-    }
-
-    void anotherSectorInTheLastButOneRowReplacesTheLastRow()
-    {
-        click(0, QStringLiteral("l1"));
-        click(0, QStringLiteral("other"));
-        verifyRows({QStringLiteral("other")});
-        QVERIFY(!sector(0, QStringLiteral("l1"))->isSelected());
     }
 
     void aFolderWithoutSubFoldersGetsASingleFilesRow()
@@ -272,20 +239,20 @@ private Q_SLOTS:
     void showInFinderRevealsTheFolderWhoseMenuOpenedLast()
     {
         c().showInFinderFromStack();
-        QVERIFY(m_revealed->isEmpty());
+        QVERIFY(m_files->calls.isEmpty());
         QVERIFY(!c().urlToOpenInFinder());
 
         QVERIFY(openContextMenu(box(0, QStringLiteral("l1"))));
         QCOMPARE(c().urlToOpenInFinder(), pathOf(QStringLiteral("l1")));
         QVERIFY(openContextMenu(box(0, QStringLiteral("other"))));
-        QVERIFY(m_revealed->isEmpty());
+        QVERIFY(m_files->calls.isEmpty());
 
         QCOMPARE(c().stackedMenu()->actions().size(), 1);
         c().stackedMenu()->actions().first()->trigger();
-        QCOMPARE(*m_revealed, (QList<QList<QByteArray>> {{pathOf(QStringLiteral("other"))}}));
+        QCOMPARE(m_files->calls, (QList<QList<QByteArray>> {{pathOf(QStringLiteral("other"))}}));
         // The remembered folder stays.
         c().showInFinderFromStack();
-        QCOMPARE(m_revealed->size(), 2);
+        QCOMPARE(m_files->calls.size(), 2);
 
         // The "Files" sector has no menu: what was remembered stays.
         QVERIFY(!openContextMenu(box(0, QStringLiteral("Files"))));
@@ -332,11 +299,7 @@ private Q_SLOTS:
         QCOMPARE(cell(2)->titleField()->text(), QStringLiteral("l2"));
         for (int row = 0; row < 3; ++row) {
             QCOMPARE(cell(row)->row(), qint64(row));
-            QCOMPARE(cell(row)->delegate(), static_cast<VisualDataCellDelegate *>(&c()));
-            QCOMPARE(cell(row)->dynamicView()->cornerRadius(), 5);
-            QCOMPARE(cell(row)->dynamicView()->sectorSpacing(), 1.0);
             QCOMPARE(cell(row)->dynamicView()->sectors(), c().tableData()[size_t(row)]);
-            QVERIFY(!cell(row)->icon()->pixmap().isNull());
         }
         // The selection of a rebuilt row comes back from its records.
         QVERIFY(cell(0)->dynamicView()->boxForSector(sector(0, QStringLiteral("l1")))->isSelected());
@@ -374,59 +337,6 @@ private Q_SLOTS:
         c().setTableData(c().tableData(), c().pathsData());
         QVERIFY(!cell(1)->isAnimating());
         QCOMPARE(cell(1)->topAnimationConstraint(), VisualDataCell::RestingTop);
-    }
-
-    void aCellPassesItsBarsReportsOnWithItsRow()
-    {
-        struct Recorder : VisualDataCellDelegate
-        {
-            void didSelectSector(const std::shared_ptr<DynamicStackedViewSector> &sector, qint64 row) override
-            {
-                log << QStringLiteral("select %1 %2").arg(sector->title()).arg(row);
-            }
-            void didRemoveSelectionInRow(qint64 row) override { log << QStringLiteral("remove %1").arg(row); }
-            void willOpenMenuForSector(
-                const std::shared_ptr<DynamicStackedViewSector> &sector, qint64 row) override
-            {
-                log << QStringLiteral("menu %1 %2").arg(sector->title()).arg(row);
-            }
-            QStringList log;
-        } recorder;
-
-        QMenu menu;
-        menu.addAction(QStringLiteral("Item"));
-        auto record = std::make_shared<DynamicStackedViewSector>();
-        record->setTitle(QStringLiteral("A"));
-        record->setSectorPercentage(1.0f);
-        record->setColor(Qt::green);
-        record->setHighlightColor(Qt::darkGreen);
-        record->setSubmenu(&menu);
-        VisualDataCell cell;
-        cell.resize(400, VisualDataCell::RowHeight);
-        cell.dynamicView()->setData({record});
-        cell.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&cell));
-        DynamicStackedViewBox *target = cell.dynamicView()->boxForSector(record);
-        QVERIFY(target);
-
-        // Without a delegate the reports go nowhere; the bar still works.
-        QTest::mouseClick(target, Qt::LeftButton, {}, target->rect().center());
-        QVERIFY(record->isSelected());
-        QTest::mouseClick(target, Qt::LeftButton, {}, target->rect().center());
-        QVERIFY(!record->isSelected());
-        QVERIFY(openContextMenu(target));
-
-        cell.setDelegate(&recorder);
-        cell.setRow(3);
-        QTest::mouseClick(target, Qt::LeftButton, {}, target->rect().center());
-        QTest::mouseClick(target, Qt::LeftButton, {}, target->rect().center());
-        QVERIFY(openContextMenu(target));
-        QCOMPARE(recorder.log,
-            (QStringList {
-                QStringLiteral("select A 3"), QStringLiteral("remove 3"), QStringLiteral("menu A 3")}));
-
-        // The last 10 pixels are the gap to the next row.
-        QCOMPARE(cell.alignmentRect(), QRect(0, 0, 400, VisualDataCell::RowHeight - 10));
     }
 
     // The bar that was clicked is rebuilt by its own report: it must live until its handler is done.

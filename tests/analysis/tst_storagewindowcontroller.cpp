@@ -1,44 +1,20 @@
-#include "ByteCount.h"
-#include "FolderAttributes.h"
-#include "FolderChooser.h"
+#include "ControllerFixture.h"
 #include "FolderVisualData.h"
-#include "StorageWindowController.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QSemaphore>
 #include <QTableWidget>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QThreadPool>
 
 #include <condition_variable>
-#include <deque>
 #include <mutex>
 #include <set>
 
 using namespace corvale;
+using namespace corvale::test;
 
 namespace {
-
-// Answers the folder chooser in place of the dialog: each answer once, in order.
-class ScriptedChooser : public FolderChooser
-{
-public:
-    std::optional<QByteArray> chooseFolder(QWidget *) override
-    {
-        ++asked;
-        if (answers.empty())
-            return std::nullopt;
-        const QByteArray answer = answers.front();
-        answers.pop_front();
-        if (answer.isNull())
-            return std::nullopt;
-        return answer;
-    }
-    std::deque<QByteArray> answers; // a null array cancels
-    int asked = 0;
-};
 
 // Holds the walking thread of chosen runs at their progress reports until released, so a test
 // can look at the window while a walk is still "running". Reports made on the GUI thread (by the
@@ -98,26 +74,15 @@ void makeTree(const QString &root)
 
 } // namespace
 
-class TestStorageWindowController : public QObject
+class TestStorageWindowController : public QObject, ControllerWindow
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<StorageWindowController> m_controller;
-    ScriptedChooser *m_chooser = nullptr;
     std::shared_ptr<Gate> m_gate;
     QTemporaryDir m_dirA;
     QTemporaryDir m_dirB;
 
-    StorageWindowController &c() { return *m_controller; }
-    template<class T = QWidget>
-    T *child(const char *name)
-    {
-        auto *widget = m_controller->findChild<T *>(QLatin1String(name));
-        if (!widget)
-            qFatal("no element %s", name);
-        return widget;
-    }
     bool shown(const char *name) { return !child(name)->isHidden(); }
     QString text(const char *name) { return child<QLabel>(name)->text(); }
     QByteArray pathA() const { return QFile::encodeName(m_dirA.path()); }
@@ -189,38 +154,22 @@ private Q_SLOTS:
     void init()
     {
         m_gate = std::make_shared<Gate>();
-        m_controller = std::make_unique<StorageWindowController>();
-        auto chooser = std::make_unique<ScriptedChooser>();
-        m_chooser = chooser.get();
-        c().setFolderChooser(std::move(chooser));
+        openWindow(QSize(1100, 720));
         c().setReportHook([gate = m_gate](quint64 run, std::uint64_t) { gate->pass(run); });
-        c().resize(1100, 720);
-        c().show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_controller.get()));
     }
 
     void cleanup()
     {
         m_gate->releaseAll();
-        m_controller.reset();
-        QThreadPool::globalInstance()->waitForDone();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
-    }
-
-    void startsWithTheWelcomeViewAlone()
-    {
-        QVERIFY(shown("welcomeView"));
-        QVERIFY(!shown("chartView"));
-        QCOMPARE(child<QAbstractButton>("selectFolderMainButton")->text(), QStringLiteral("Select a Folder"));
-        QVERIFY(!text("welcomeTitle").isEmpty());
-        QVERIFY(!text("welcomeDescription").isEmpty());
-        QVERIFY(!child<QLabel>("welcomeImage")->pixmap().isNull());
-        QCOMPARE(c().runNumber(), quint64(0));
+        closeWindow();
     }
 
     // Welcome -> walking -> result; a short walk shows "Analyzing..." and then only the final count.
     void aRunGoesThroughTheWalkingStateToTheResult()
     {
+        QVERIFY(shown("welcomeView"));
+        QVERIFY(!shown("chartView"));
+        QCOMPARE(c().runNumber(), quint64(0));
         startHeld("selectFolderMainButton", pathA());
         QCOMPARE(m_chooser->asked, 1);
         QCOMPARE(c().lastFolder(), pathA());
