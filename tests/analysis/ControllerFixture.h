@@ -6,16 +6,20 @@
 #include "AlertPresenter.h"
 #include "ByteCount.h"
 #include "CheckmarkTableCell.h"
+#include "DynamicStackedView.h"
+#include "DynamicStackedViewBox.h"
 #include "FileListModel.h"
 #include "FileManager.h"
 #include "FolderAttributes.h"
 #include "FolderChooser.h"
 #include "RightClickTable.h"
 #include "StorageWindowController.h"
+#include "VisualDataCell.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QTableWidget>
 #include <QTest>
 #include <QThreadPool>
 
@@ -228,6 +232,36 @@ protected:
     FileTable table() { return {child<RightClickTable>("fileTableView")}; }
     bool panelShown() { return c().trashAnimationConstrain() == StorageWindowController::TrashShownOffset; }
     bool panelHidden() { return c().trashAnimationConstrain() == StorageWindowController::TrashHiddenOffset; }
+    // The sector titled `title` in row `row`, if there is one.
+    std::shared_ptr<DynamicStackedViewSector> sector(int row, const QString &title)
+    {
+        if (size_t(row) >= c().tableData().size())
+            return nullptr;
+        for (const auto &each : c().tableData()[size_t(row)]) {
+            if (each->title() == title)
+                return each;
+        }
+        return nullptr;
+    }
+    // That sector's box, once its row has been laid out and shown.
+    DynamicStackedViewBox *box(int row, const QString &title)
+    {
+        auto *rows = child<QTableWidget>("tableView");
+        DynamicStackedViewBox *found = nullptr;
+        const bool shown = QTest::qWaitFor([&] {
+            auto *cell = qobject_cast<VisualDataCell *>(rows->cellWidget(row, 0));
+            const auto record = sector(row, title);
+            found = cell && record ? cell->dynamicView()->boxForSector(record) : nullptr;
+            return found && found->isVisible() && found->width() > 2;
+        });
+        return shown ? found : nullptr;
+    }
+    void clickSector(int row, const QString &title)
+    {
+        DynamicStackedViewBox *target = box(row, title);
+        QVERIFY2(target, qPrintable(title));
+        QTest::mouseClick(target, Qt::LeftButton, {}, target->rect().center());
+    }
     // Chooses `folder` and waits until its run has been presented.
     void runToResult(const QString &folder)
     {

@@ -52,37 +52,10 @@ private:
     QByteArray pathOf(const QString &relative) const { return QFile::encodeName(at(relative)); }
     QTableWidget *rowsTable() { return c().findChild<QTableWidget *>(QStringLiteral("tableView")); }
     VisualDataCell *cell(int row) { return qobject_cast<VisualDataCell *>(rowsTable()->cellWidget(row, 0)); }
-    std::shared_ptr<DynamicStackedViewSector> sector(int row, const QString &text)
-    {
-        for (const auto &each : c().tableData().at(size_t(row))) {
-            if (each->title() == text)
-                return each;
-        }
-        return nullptr;
-    }
-    // The box of a sector, once its row has been laid out.
-    DynamicStackedViewBox *box(int row, const QString &text)
-    {
-        const auto record = sector(row, text);
-        if (!record || !cell(row))
-            return nullptr;
-        DynamicStackedViewBox *found = nullptr;
-        const bool shown = QTest::qWaitFor([&] {
-            found = cell(row)->dynamicView()->boxForSector(record);
-            return found && found->isVisible() && found->width() > 2;
-        });
-        return shown ? found : nullptr;
-    }
-    void click(int row, const QString &text)
-    {
-        DynamicStackedViewBox *target = box(row, text);
-        QVERIFY2(target, qPrintable(text));
-        QTest::mouseClick(target, Qt::LeftButton, {}, target->rect().center());
-    }
     void drillTo(const QStringList &path)
     {
         for (int row = 0; row < path.size(); ++row)
-            click(row, path[row]);
+            clickSector(row, path[row]);
     }
     // Row i+1 shows the folder of the selected sector of row i; one path per row.
     void verifyRows(const QStringList &relativePaths)
@@ -143,17 +116,17 @@ private Q_SLOTS:
 
     void eachSelectionOpensTheNextLevelAndListsIt()
     {
-        click(0, QStringLiteral("l1"));
+        clickSector(0, QStringLiteral("l1"));
         verifyRows({QStringLiteral("l1")});
         QCOMPARE(entryNames(), listOf(QStringLiteral("l1")));
-        click(1, QStringLiteral("l2"));
-        click(2, QStringLiteral("l3"));
+        clickSector(1, QStringLiteral("l2"));
+        clickSector(2, QStringLiteral("l3"));
         verifyRows({QStringLiteral("l1"), QStringLiteral("l1/l2"), QStringLiteral("l1/l2/l3")});
         QCOMPARE(entryNames(), listOf(QStringLiteral("l1/l2/l3")));
         QVERIFY(!c().wasReduced());
 
         // A click in row 0 drops every row below it.
-        click(0, QStringLiteral("other"));
+        clickSector(0, QStringLiteral("other"));
         verifyRows({QStringLiteral("other")});
         QCOMPARE(entryNames(), QStringList {QStringLiteral("f")});
     }
@@ -175,7 +148,7 @@ private Q_SLOTS:
     void theFilesSectorCannotBeSelected()
     {
         const auto before = c().directoryItems();
-        click(0, QStringLiteral("Files"));
+        clickSector(0, QStringLiteral("Files"));
         verifyRows({});
         QCOMPARE(c().directoryItems(), before);
     }
@@ -183,7 +156,7 @@ private Q_SLOTS:
     void clearingTheSelectionInRowZeroListsTheChosenFolder()
     {
         drillTo({QStringLiteral("l1"), QStringLiteral("l2")});
-        click(0, QStringLiteral("l1"));
+        clickSector(0, QStringLiteral("l1"));
         verifyRows({});
         QVERIFY(c().wasReduced());
         for (const auto &record : c().tableData()[0])
@@ -205,13 +178,13 @@ private Q_SLOTS:
     void clearingTheSelectionInRowTwoOfFourListsRowTwosFolder()
     {
         drillTo({QStringLiteral("l1"), QStringLiteral("l2"), QStringLiteral("l3")});
-        click(2, QStringLiteral("l3"));
+        clickSector(2, QStringLiteral("l3"));
         verifyRows({QStringLiteral("l1"), QStringLiteral("l1/l2")});
         QCOMPARE(entryNames(), listOf(QStringLiteral("l1/l2")));
         QVERIFY(c().wasReduced());
 
         // The next drill-down starts over.
-        click(2, QStringLiteral("l3"));
+        clickSector(2, QStringLiteral("l3"));
         QVERIFY(!c().wasReduced());
         verifyRows({QStringLiteral("l1"), QStringLiteral("l1/l2"), QStringLiteral("l1/l2/l3")});
     }
@@ -228,7 +201,7 @@ private Q_SLOTS:
             QVERIFY(trash->isEnabled());
             QTRY_COMPARE(c().trashAnimationConstrain(), StorageWindowController::TrashShownOffset);
 
-            click(0, name);
+            clickSector(0, name);
             QVERIFY(c().filesToDelete().empty());
             QVERIFY(model->checkedEntries().empty());
             QVERIFY(!trash->isEnabled());
@@ -316,7 +289,7 @@ private Q_SLOTS:
         QVERIFY(cell(0)->isAnimating());
         QTRY_COMPARE(cell(0)->topAnimationConstraint(), VisualDataCell::RestingTop);
 
-        click(0, QStringLiteral("l1"));
+        clickSector(0, QStringLiteral("l1"));
         QVERIFY(!cell(0)->isAnimating());
         QCOMPARE(cell(0)->topAnimationConstraint(), VisualDataCell::RestingTop);
         QVERIFY(cell(1)->isAnimating());
@@ -328,8 +301,8 @@ private Q_SLOTS:
         QVERIFY(cell(1)->isAnimating());
         QTRY_VERIFY(!cell(1)->isAnimating());
 
-        click(1, QStringLiteral("l2"));
-        click(1, QStringLiteral("l2"));
+        clickSector(1, QStringLiteral("l2"));
+        clickSector(1, QStringLiteral("l2"));
         QCOMPARE(rowsTable()->rowCount(), 2);
         QVERIFY(!cell(0)->isAnimating());
         QVERIFY(!cell(1)->isAnimating());
@@ -343,7 +316,7 @@ private Q_SLOTS:
     void oldCellsAreDeletedOnlyAfterTheClick()
     {
         QPointer<VisualDataCell> old = cell(0);
-        click(0, QStringLiteral("l1"));
+        clickSector(0, QStringLiteral("l1"));
         QVERIFY(cell(0) != old);
         QVERIFY(old);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -25,14 +25,6 @@ private:
             qFatal("no row 0");
         return c().tableData().front();
     }
-    std::shared_ptr<DynamicStackedViewSector> sectorTitled(const QString &text)
-    {
-        for (const auto &sector : row0()) {
-            if (sector->title() == text)
-                return sector;
-        }
-        return nullptr;
-    }
 
 private Q_SLOTS:
     void init()
@@ -56,8 +48,8 @@ private Q_SLOTS:
         QCOMPARE(c().pathsData(), QList<QByteArray> {QFile::encodeName(root())});
         QCOMPARE(titles(row0()), listedNames(root(), true) << QStringLiteral("Files"));
 
-        const auto photos = sectorTitled(QStringLiteral("Photos.library"));
-        const auto zeta = sectorTitled(QStringLiteral("zeta"));
+        const auto photos = sector(0, QStringLiteral("Photos.library"));
+        const auto zeta = sector(0, QStringLiteral("zeta"));
         QVERIFY(photos && zeta);
         QCOMPARE(photos->sectorPercentage(), 0.375f);
         QCOMPARE(zeta->sectorPercentage(), 0.125f);
@@ -152,7 +144,7 @@ private Q_SLOTS:
         QVERIFY(makeFile(at("big/file"), size));
         QVERIFY(makeFile(at("small/file"), 1));
         run(root());
-        const auto big = sectorTitled(QStringLiteral("big"));
+        const auto big = sector(0, QStringLiteral("big"));
         QVERIFY(big);
         QCOMPARE(big->color(), c().paletteColor(pair));
         QCOMPARE(big->highlightColor(), c().paletteHighlightColor(pair));

@@ -363,15 +363,13 @@ private:
         makeFile(m_root + "/sub/deeper/d2.bin", 40);
     }
 
-    std::shared_ptr<DynamicStackedViewSector> sector(int row, const QString &title)
+    quint64 sizeOf(int row, const QString &title)
     {
-        for (const auto &each : c().tableData().at(size_t(row))) {
-            if (each->title() == title)
-                return each;
-        }
-        qFatal("no sector %s in row %d", qPrintable(title), row);
+        const auto found = sector(row, title);
+        if (!found)
+            qFatal("no sector %s in row %d", qPrintable(title), row);
+        return nodeSize(found);
     }
-    quint64 sizeOf(int row, const QString &title) { return nodeSize(sector(row, title)); }
     int rowOf(const QString &name)
     {
         const QStringList listed = names(c().directoryItems());
@@ -388,14 +386,7 @@ private:
         QCOMPARE(c().itemsVisualized(), items);
         if (meanwhile)
             meanwhile();
-        auto *rows = c().findChild<QTableWidget *>(QStringLiteral("tableView"));
-        DynamicStackedViewBox *box = nullptr;
-        QVERIFY(QTest::qWaitFor([&] {
-            auto *cell = qobject_cast<VisualDataCell *>(rows->cellWidget(0, 0));
-            box = cell ? cell->dynamicView()->boxForSector(sector(0, QStringLiteral("sub"))) : nullptr;
-            return box && box->isVisible() && box->width() > 2;
-        }));
-        QTest::mouseClick(box, Qt::LeftButton, {}, box->rect().center());
+        clickSector(0, QStringLiteral("sub"));
         QTRY_COMPARE(c().tableData().size(), size_t(2));
         QCOMPARE(c().pathsData().back(), m_root + "/sub");
         QVERIFY(child("fileTableView")->isVisible());
