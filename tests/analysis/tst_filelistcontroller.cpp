@@ -409,6 +409,14 @@ private Q_SLOTS:
         QVERIFY(panelHidden() || c().trashAnimationConstrain() < StorageWindowController::TrashShownOffset);
         QTRY_VERIFY(panelShown());
         QVERIFY(clock.elapsed() >= 150);
+        // Within the file list's area, at its place, also when the window changes size.
+        QWidget *area = child("fileArea");
+        QWidget *panel = child("deleteView");
+        QCOMPARE(panel->geometry().bottom() + 1, area->height() - StorageWindowController::TrashShownOffset);
+        QVERIFY(area->rect().contains(panel->geometry()));
+        c().resize(900, 600);
+        QTRY_COMPARE(
+            panel->geometry().bottom() + 1, area->height() - StorageWindowController::TrashShownOffset);
         // Shown again: no new slide.
         c().showTrash();
         QCOMPARE(slide->state(), QAbstractAnimation::Stopped);
@@ -422,7 +430,8 @@ private Q_SLOTS:
         QCOMPARE(slide->state(), QAbstractAnimation::Stopped);
         QTest::qWait(250);
         QVERIFY(panelHidden());
-        QVERIFY(!child("deleteView")->isVisible());
+        QVERIFY(!panel->isVisible());
+        QVERIFY(!area->rect().intersects(panel->geometry()));
     }
 };
 
