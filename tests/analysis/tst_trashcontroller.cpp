@@ -679,26 +679,23 @@ private Q_SLOTS:
         QTest::addColumn<bool>("isDir");
         QTest::addColumn<quint64>("expected");
 
-        QTest::newRow("the item itself")
-            << QByteArray("/r/a") << false << 900ull << QByteArray("/r/a") << 900ull << true << 0ull;
-        QTest::newRow("a folder above it")
-            << QByteArray("/r/a") << false << 900ull << QByteArray("/r/a/b/c") << 100ull << false << 800ull;
-        QTest::newRow("above, counted smaller than the item")
-            << QByteArray("/r/a") << false << 90ull << QByteArray("/r/a/b") << 100ull << false << 0ull;
-        QTest::newRow("a name that merely begins alike")
-            << QByteArray("/r/a") << false << 900ull << QByteArray("/r/ab/c") << 100ull << false << 900ull;
-        QTest::newRow("below it") << QByteArray("/r/a/b") << false << 900ull << QByteArray("/r/a") << 100ull
-                                  << true << 900ull;
-        QTest::newRow("files of the folder holding a file")
-            << QByteArray("/r/a") << true << 900ull << QByteArray("/r/a/f") << 100ull << false << 800ull;
-        QTest::newRow("files of the folder holding a folder")
-            << QByteArray("/r/a") << true << 900ull << QByteArray("/r/a/f") << 100ull << true << 900ull;
-        QTest::newRow("files of a folder further up")
-            << QByteArray("/r") << true << 900ull << QByteArray("/r/a/f") << 100ull << false << 900ull;
-        QTest::newRow("files smaller than the file")
-            << QByteArray("/r/a") << true << 50ull << QByteArray("/r/a/f") << 100ull << false << 0ull;
-        QTest::newRow("already empty")
-            << QByteArray("/r/a") << false << 0ull << QByteArray("/r/a/f") << 100ull << false << 0ull;
+        // The sector's node at nodePath (its own files' sector if `files`) held `before` bytes;
+        // an entry of `size` bytes at `removed` went.
+        auto row = [](const char *name, const char *node, bool files, quint64 before, const char *removed,
+                       quint64 size, bool isDir, quint64 expected) {
+            QTest::newRow(name) << QByteArray(node) << files << before << QByteArray(removed) << size << isDir
+                                << expected;
+        };
+        row("the item itself", "/r/a", false, 900, "/r/a", 900, true, 0);
+        row("a folder above it", "/r/a", false, 900, "/r/a/b/c", 100, false, 800);
+        row("above, counted smaller than the item", "/r/a", false, 90, "/r/a/b", 100, false, 0);
+        row("a name that merely begins alike", "/r/a", false, 900, "/r/ab/c", 100, false, 900);
+        row("below it", "/r/a/b", false, 900, "/r/a", 100, true, 900);
+        row("files of the folder holding a file", "/r/a", true, 900, "/r/a/f", 100, false, 800);
+        row("files of the folder holding a folder", "/r/a", true, 900, "/r/a/f", 100, true, 900);
+        row("files of a folder further up", "/r", true, 900, "/r/a/f", 100, false, 900);
+        row("files smaller than the file", "/r/a", true, 50, "/r/a/f", 100, false, 0);
+        row("already empty", "/r/a", false, 0, "/r/a/f", 100, false, 0);
     }
     void theNodeAdjustment()
     {
