@@ -359,7 +359,7 @@ private Q_SLOTS:
         QVERIFY(boxImage(6) != boxImage(0));
     }
 
-    void namesSortNaturallyAndTheOrderCarriesOver()
+    void namesSortNaturally()
     {
         const QStringList given {
             "file10", "File1", "x9y", "007", "é2", "file2", "xay", "Zed", "7", "1", "É10"};
@@ -382,9 +382,6 @@ private Q_SLOTS:
         t.table->sortByColumn(FileListModel::NameColumn, Qt::DescendingOrder);
         QCOMPARE(names(t.model()->items()).first(), QStringLiteral("É10"));
         QCOMPARE(names(t.model()->items()).last(), QStringLiteral("1"));
-        c().setDirectoryItems(m_entries);
-        QCOMPARE(names(c().directoryItems()).mid(0, 4),
-            (QStringList {"photos", "d.txt", "corvale-hostname", "corvale-env"}));
     }
 
     // Names that are not UTF-8 keep their bytes, so the entry still names the file.

@@ -4,12 +4,9 @@
 // plus in the trash stays.
 
 #include "ControllerFixture.h"
-#include "DynamicStackedView.h"
-#include "DynamicStackedViewBox.h"
 #include "DynamicStackedViewSector.h"
 #include "FolderVisualData.h"
 #include "TrashMover.h"
-#include "VisualDataCell.h"
 
 #include <QApplication>
 #include <QDirIterator>
@@ -17,7 +14,6 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStorageInfo>
-#include <QTableWidget>
 #include <QTemporaryDir>
 
 #include <ftw.h>
