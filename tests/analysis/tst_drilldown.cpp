@@ -116,26 +116,25 @@ private Q_SLOTS:
 
     void eachSelectionOpensTheNextLevelAndListsIt()
     {
-        clickSector(0, QStringLiteral("l1"));
-        verifyRows({QStringLiteral("l1")});
-        QCOMPARE(entryNames(), listOf(QStringLiteral("l1")));
-        clickSector(1, QStringLiteral("l2"));
-        clickSector(2, QStringLiteral("l3"));
-        verifyRows({QStringLiteral("l1"), QStringLiteral("l1/l2"), QStringLiteral("l1/l2/l3")});
-        QCOMPARE(entryNames(), listOf(QStringLiteral("l1/l2/l3")));
+        clickSector(0, "l1");
+        verifyRows({"l1"});
+        QCOMPARE(entryNames(), listOf("l1"));
+        clickSector(1, "l2");
+        clickSector(2, "l3");
+        verifyRows({"l1", "l1/l2", "l1/l2/l3"});
+        QCOMPARE(entryNames(), listOf("l1/l2/l3"));
         QVERIFY(!c().wasReduced());
 
         // A click in row 0 drops every row below it.
-        clickSector(0, QStringLiteral("other"));
-        verifyRows({QStringLiteral("other")});
+        clickSector(0, "other");
+        verifyRows({"other"});
         QCOMPARE(entryNames(), QStringList {QStringLiteral("f")});
     }
 
     void aFolderWithoutSubFoldersGetsASingleFilesRow()
     {
-        drillTo({QStringLiteral("l1"), QStringLiteral("l2"), QStringLiteral("l3"), QStringLiteral("l4")});
-        verifyRows({QStringLiteral("l1"), QStringLiteral("l1/l2"), QStringLiteral("l1/l2/l3"),
-            QStringLiteral("l1/l2/l3/l4")});
+        drillTo({"l1", "l2", "l3", "l4"});
+        verifyRows({"l1", "l1/l2", "l1/l2/l3", QStringLiteral("l1/l2/l3/l4")});
         const Sectors &last = c().tableData().back();
         QCOMPARE(last.size(), size_t(1));
         QCOMPARE(last[0]->title(), QStringLiteral("Files"));
@@ -148,15 +147,15 @@ private Q_SLOTS:
     void theFilesSectorCannotBeSelected()
     {
         const auto before = c().directoryItems();
-        clickSector(0, QStringLiteral("Files"));
+        clickSector(0, "Files");
         verifyRows({});
         QCOMPARE(c().directoryItems(), before);
     }
 
     void clearingTheSelectionInRowZeroListsTheChosenFolder()
     {
-        drillTo({QStringLiteral("l1"), QStringLiteral("l2")});
-        clickSector(0, QStringLiteral("l1"));
+        drillTo({"l1", "l2"});
+        clickSector(0, "l1");
         verifyRows({});
         QVERIFY(c().wasReduced());
         for (const auto &record : c().tableData()[0])
@@ -172,21 +171,21 @@ private Q_SLOTS:
         QVERIFY(l1Entry->isDir);
         QCOMPARE(l1Entry->size, quint64(750));
         QCOMPARE(l1Entry->count, quint64(9)); // 8 items below it
-        QCOMPARE(QByteArray::fromStdString(l1Entry->path), pathOf(QStringLiteral("l1")));
+        QCOMPARE(QByteArray::fromStdString(l1Entry->path), pathOf("l1"));
     }
 
     void clearingTheSelectionInRowTwoOfFourListsRowTwosFolder()
     {
-        drillTo({QStringLiteral("l1"), QStringLiteral("l2"), QStringLiteral("l3")});
-        clickSector(2, QStringLiteral("l3"));
-        verifyRows({QStringLiteral("l1"), QStringLiteral("l1/l2")});
-        QCOMPARE(entryNames(), listOf(QStringLiteral("l1/l2")));
+        drillTo({"l1", "l2", "l3"});
+        clickSector(2, "l3");
+        verifyRows({"l1", "l1/l2"});
+        QCOMPARE(entryNames(), listOf("l1/l2"));
         QVERIFY(c().wasReduced());
 
         // The next drill-down starts over.
-        clickSector(2, QStringLiteral("l3"));
+        clickSector(2, "l3");
         QVERIFY(!c().wasReduced());
-        verifyRows({QStringLiteral("l1"), QStringLiteral("l1/l2"), QStringLiteral("l1/l2/l3")});
+        verifyRows({"l1", "l1/l2", "l1/l2/l3"});
     }
 
     // A drill-down and a cleared selection that drops rows both empty the checked entries.
@@ -215,21 +214,21 @@ private Q_SLOTS:
         QVERIFY(m_files->calls.isEmpty());
         QVERIFY(!c().urlToOpenInFinder());
 
-        QVERIFY(openContextMenu(box(0, QStringLiteral("l1"))));
-        QCOMPARE(c().urlToOpenInFinder(), pathOf(QStringLiteral("l1")));
-        QVERIFY(openContextMenu(box(0, QStringLiteral("other"))));
+        QVERIFY(openContextMenu(box(0, "l1")));
+        QCOMPARE(c().urlToOpenInFinder(), pathOf("l1"));
+        QVERIFY(openContextMenu(box(0, "other")));
         QVERIFY(m_files->calls.isEmpty());
 
         QCOMPARE(c().stackedMenu()->actions().size(), 1);
         c().stackedMenu()->actions().first()->trigger();
-        QCOMPARE(m_files->calls, (QList<QList<QByteArray>> {{pathOf(QStringLiteral("other"))}}));
+        QCOMPARE(m_files->calls, (QList<QList<QByteArray>> {{pathOf("other")}}));
         // The remembered folder stays.
         c().showInFinderFromStack();
         QCOMPARE(m_files->calls.size(), 2);
 
         // The "Files" sector has no menu: what was remembered stays.
-        QVERIFY(!openContextMenu(box(0, QStringLiteral("Files"))));
-        QCOMPARE(c().urlToOpenInFinder(), pathOf(QStringLiteral("other")));
+        QVERIFY(!openContextMenu(box(0, "Files")));
+        QCOMPARE(c().urlToOpenInFinder(), pathOf("other"));
     }
 
     void updateDataInSectorsSharesOutTheRowsOwnTotal_data()
@@ -264,7 +263,7 @@ private Q_SLOTS:
 
     void rowCellsShowTheArrowBelowRowZeroAndTheFolderName()
     {
-        drillTo({QStringLiteral("l1"), QStringLiteral("l2")});
+        drillTo({"l1", "l2"});
         QVERIFY(cell(0)->arrow()->isHidden());
         QVERIFY(!cell(1)->arrow()->isHidden());
         QVERIFY(!cell(2)->arrow()->isHidden());
@@ -275,7 +274,7 @@ private Q_SLOTS:
             QCOMPARE(cell(row)->dynamicView()->sectors(), c().tableData()[size_t(row)]);
         }
         // The selection of a rebuilt row comes back from its records.
-        QVERIFY(cell(0)->dynamicView()->boxForSector(sector(0, QStringLiteral("l1")))->isSelected());
+        QVERIFY(cell(0)->dynamicView()->boxForSector(sector(0, "l1"))->isSelected());
 
         c().setTableData({c().tableData()[0]}, {QByteArrayLiteral("/")});
         QCOMPARE(cell(0)->titleField()->text(), QStringLiteral("/"));
@@ -289,7 +288,7 @@ private Q_SLOTS:
         QVERIFY(cell(0)->isAnimating());
         QTRY_COMPARE(cell(0)->topAnimationConstraint(), VisualDataCell::RestingTop);
 
-        clickSector(0, QStringLiteral("l1"));
+        clickSector(0, "l1");
         QVERIFY(!cell(0)->isAnimating());
         QCOMPARE(cell(0)->topAnimationConstraint(), VisualDataCell::RestingTop);
         QVERIFY(cell(1)->isAnimating());
@@ -301,8 +300,8 @@ private Q_SLOTS:
         QVERIFY(cell(1)->isAnimating());
         QTRY_VERIFY(!cell(1)->isAnimating());
 
-        clickSector(1, QStringLiteral("l2"));
-        clickSector(1, QStringLiteral("l2"));
+        clickSector(1, "l2");
+        clickSector(1, "l2");
         QCOMPARE(rowsTable()->rowCount(), 2);
         QVERIFY(!cell(0)->isAnimating());
         QVERIFY(!cell(1)->isAnimating());
@@ -316,7 +315,7 @@ private Q_SLOTS:
     void oldCellsAreDeletedOnlyAfterTheClick()
     {
         QPointer<VisualDataCell> old = cell(0);
-        clickSector(0, QStringLiteral("l1"));
+        clickSector(0, "l1");
         QVERIFY(cell(0) != old);
         QVERIFY(old);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
