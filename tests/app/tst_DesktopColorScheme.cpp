@@ -1,74 +1,17 @@
 #include "DesktopColorScheme.h"
+#include "PrivateBus.h"
 
 #include <QApplication>
 #include <QDBusConnection>
-#include <QDBusContext>
-#include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
-#include <QProcess>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QStyle>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace corvale;
 
 namespace {
-const QString portalService = QStringLiteral("org.freedesktop.portal.Desktop");
-const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
-const QString appearance = QStringLiteral("org.freedesktop.appearance");
-const QString colorScheme = QStringLiteral("color-scheme");
-
-// The settings portal as current desktops have it: ReadOne and SettingChanged. It answers on
-// its own connection from this thread, which is safe because the code under test never waits
-// for an answer.
-class FakePortal : public QObject, protected QDBusContext
-{
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Settings")
-public:
-    uint value = 0;
-    int calls = 0;
-    bool knowsAppearance = true;
-    bool holdAnswers = false;
-    QList<QDBusMessage> held;
-
-    void change(const QString &nameSpace, const QString &key, uint newValue)
-    {
-        if (nameSpace == appearance && key == colorScheme)
-            value = newValue;
-        emit SettingChanged(nameSpace, key, QDBusVariant(newValue));
-    }
-    void answerHeld(uint answer)
-    {
-        for (const auto &call : std::as_const(held))
-            QDBusConnection(QStringLiteral("portal"))
-                .send(call.createReply(QVariant::fromValue(QDBusVariant(answer))));
-        held.clear();
-    }
-
-public slots:
-    QDBusVariant ReadOne(const QString &nameSpace, const QString &key)
-    {
-        ++calls;
-        if (!knowsAppearance || nameSpace != appearance || key != colorScheme) {
-            sendErrorReply(
-                QStringLiteral("org.freedesktop.portal.Error.NotFound"), QStringLiteral("no such setting"));
-            return {};
-        }
-        if (holdAnswers) {
-            setDelayedReply(true);
-            held.append(message());
-            return {};
-        }
-        return QDBusVariant(value);
-    }
-
-signals:
-    void SettingChanged(const QString &nameSpace, const QString &key, const QDBusVariant &value);
-};
 
 // A portal from before ReadOne: Read answers the value wrapped in one more variant.
 class OlderFakePortal : public QObject
@@ -99,7 +42,6 @@ class TestDesktopColorScheme : public QObject
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void init();
     void cleanup();
 
@@ -113,59 +55,16 @@ private slots:
 
 private:
     void requireBus();
-    void registerPortal(QObject *portal);
 
-    QTemporaryDir m_busDir;
-    QProcess m_daemon;
-    QString m_address;
+    test::PrivateBus m_bus;
     QString m_skipReason;
 };
 
 void TestDesktopColorScheme::initTestCase()
 {
-    const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-    if (daemon.isEmpty()) {
-        m_skipReason = QStringLiteral("dbus-daemon is missing (Debian package dbus): cannot fake the portal");
+    m_skipReason = m_bus.start();
+    if (!m_skipReason.isEmpty())
         qWarning("%s", qPrintable(m_skipReason));
-        return;
-    }
-    // A bus of our own with no service folders, so that no real portal can be started on it.
-    const QString config = m_busDir.filePath(QStringLiteral("bus.conf"));
-    QFile file(config);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(
-        QStringLiteral(R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-BUS Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:dir=%1</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-)")
-            .arg(m_busDir.path())
-            .toUtf8());
-    file.close();
-    m_daemon.start(daemon,
-        {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
-            QStringLiteral("--print-address")});
-    QVERIFY2(m_daemon.waitForStarted(), qPrintable(m_daemon.errorString()));
-    while (!m_daemon.canReadLine())
-        QVERIFY2(m_daemon.waitForReadyRead(10'000), m_daemon.readAllStandardError().constData());
-    m_address = QString::fromUtf8(m_daemon.readLine().trimmed());
-    QVERIFY(!m_address.isEmpty());
-}
-
-void TestDesktopColorScheme::cleanupTestCase()
-{
-    if (m_daemon.state() != QProcess::NotRunning) {
-        m_daemon.terminate();
-        m_daemon.waitForFinished();
-    }
 }
 
 void TestDesktopColorScheme::init()
@@ -184,15 +83,6 @@ void TestDesktopColorScheme::requireBus()
 {
     if (!m_skipReason.isEmpty())
         QSKIP(qPrintable(m_skipReason));
-}
-
-void TestDesktopColorScheme::registerPortal(QObject *portal)
-{
-    auto bus = QDBusConnection::connectToBus(m_address, QStringLiteral("portal"));
-    QVERIFY(bus.isConnected());
-    QVERIFY(bus.registerObject(
-        portalPath, portal, QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals));
-    QVERIFY(bus.registerService(portalService));
 }
 
 void TestDesktopColorScheme::paletteDecidesWithoutBus()
@@ -217,21 +107,21 @@ void TestDesktopColorScheme::paletteDecidesWithoutBus()
 void TestDesktopColorScheme::followsPortalLive()
 {
     requireBus();
-    FakePortal portal;
+    test::FakePortal portal;
     portal.value = 1;
-    registerPortal(&portal);
+    m_bus.registerPortal(&portal);
 
-    DesktopColorScheme scheme(QDBusConnection::connectToBus(m_address, QStringLiteral("client")));
+    DesktopColorScheme scheme(QDBusConnection::connectToBus(m_bus.address(), QStringLiteral("client")));
     QSignalSpy changes(&scheme, &DesktopColorScheme::darkChanged);
     QTRY_VERIFY(scheme.isDark());
     QCOMPARE(scheme.portalValue(), std::optional<uint>(1));
 
-    portal.change(appearance, colorScheme, 2);
+    portal.changeColorScheme(2);
     QTRY_VERIFY(!scheme.isDark());
     // Other settings of the portal leave the scheme alone.
-    portal.change(appearance, QStringLiteral("accent-color"), 1);
-    portal.change(QStringLiteral("org.gnome.desktop.interface"), colorScheme, 1);
-    portal.change(appearance, colorScheme, 1);
+    portal.change(test::appearanceNamespace, QStringLiteral("accent-color"), 1);
+    portal.change(QStringLiteral("org.gnome.desktop.interface"), test::colorSchemeKey, 1);
+    portal.changeColorScheme(1);
     QTRY_VERIFY(scheme.isDark());
     QCOMPARE(changes.count(), 3);
     QCOMPARE(changes.at(0).at(0).toBool(), true);
@@ -244,9 +134,9 @@ void TestDesktopColorScheme::olderPortalAnswersThroughRead()
     requireBus();
     OlderFakePortal portal;
     portal.value = 1;
-    registerPortal(&portal);
+    m_bus.registerPortal(&portal);
 
-    DesktopColorScheme scheme(QDBusConnection::connectToBus(m_address, QStringLiteral("client")));
+    DesktopColorScheme scheme(QDBusConnection::connectToBus(m_bus.address(), QStringLiteral("client")));
     QTRY_VERIFY(scheme.isDark());
     QCOMPARE(scheme.portalValue(), std::optional<uint>(1));
 }
@@ -254,19 +144,19 @@ void TestDesktopColorScheme::olderPortalAnswersThroughRead()
 void TestDesktopColorScheme::noPreferenceDefersToPalette()
 {
     requireBus();
-    FakePortal portal;
+    test::FakePortal portal;
     portal.value = 0;
-    registerPortal(&portal);
+    m_bus.registerPortal(&portal);
     QApplication::setPalette(paletteWithWindow(Qt::black));
 
-    DesktopColorScheme scheme(QDBusConnection::connectToBus(m_address, QStringLiteral("client")));
+    DesktopColorScheme scheme(QDBusConnection::connectToBus(m_bus.address(), QStringLiteral("client")));
     QTRY_COMPARE(scheme.portalValue(), std::optional<uint>(0));
     QVERIFY(scheme.isDark());
     QApplication::setPalette(paletteWithWindow(Qt::white));
     QTRY_VERIFY(!scheme.isDark());
 
     // A stated preference outranks the palette.
-    portal.change(appearance, colorScheme, 1);
+    portal.changeColorScheme(1);
     QTRY_VERIFY(scheme.isDark());
     QApplication::setPalette(paletteWithWindow(Qt::lightGray));
     QCoreApplication::processEvents();
@@ -276,7 +166,7 @@ void TestDesktopColorScheme::noPreferenceDefersToPalette()
 void TestDesktopColorScheme::noPortalFallsBackToPalette()
 {
     requireBus();
-    auto bus = QDBusConnection::connectToBus(m_address, QStringLiteral("client"));
+    auto bus = QDBusConnection::connectToBus(m_bus.address(), QStringLiteral("client"));
     DesktopColorScheme scheme(bus);
     // The bus answers in order: once this returns, it has refused the scheme's read as well.
     auto ping = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
@@ -295,11 +185,11 @@ void TestDesktopColorScheme::noPortalFallsBackToPalette()
 void TestDesktopColorScheme::portalWithoutAppearanceFallsBackToPalette()
 {
     requireBus();
-    FakePortal portal;
+    test::FakePortal portal;
     portal.knowsAppearance = false;
-    registerPortal(&portal);
+    m_bus.registerPortal(&portal);
 
-    DesktopColorScheme scheme(QDBusConnection::connectToBus(m_address, QStringLiteral("client")));
+    DesktopColorScheme scheme(QDBusConnection::connectToBus(m_bus.address(), QStringLiteral("client")));
     QTRY_COMPARE(portal.calls, 1);
     QApplication::setPalette(paletteWithWindow(Qt::black));
     QTRY_VERIFY(scheme.isDark());
@@ -312,14 +202,14 @@ void TestDesktopColorScheme::portalWithoutAppearanceFallsBackToPalette()
 void TestDesktopColorScheme::changeDuringFirstReadWins()
 {
     requireBus();
-    FakePortal portal;
+    test::FakePortal portal;
     portal.value = 2;
     portal.holdAnswers = true;
-    registerPortal(&portal);
+    m_bus.registerPortal(&portal);
 
-    DesktopColorScheme scheme(QDBusConnection::connectToBus(m_address, QStringLiteral("client")));
+    DesktopColorScheme scheme(QDBusConnection::connectToBus(m_bus.address(), QStringLiteral("client")));
     QTRY_COMPARE(portal.held.size(), 1);
-    portal.change(appearance, colorScheme, 1);
+    portal.changeColorScheme(1);
     QTRY_VERIFY(scheme.isDark());
     // The answer was taken before the change; it must not undo it.
     portal.answerHeld(2);

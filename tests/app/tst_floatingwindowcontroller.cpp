@@ -1,6 +1,7 @@
 #include "DesktopColorScheme.h"
 #include "FloatingWindowController.h"
 #include "FolderChooser.h"
+#include "PrivateBus.h"
 #include "StorageWindowController.h"
 
 #include <QApplication>
@@ -8,10 +9,8 @@
 #include <QDBusVariant>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QProcess>
 #include <QPushButton>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
@@ -20,9 +19,6 @@
 using namespace corvale;
 
 namespace {
-
-const QString portalService = QStringLiteral("org.freedesktop.portal.Desktop");
-const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 
 class FixedChooser : public FolderChooser
 {
@@ -34,27 +30,6 @@ public:
 
 private:
     QByteArray m_folder;
-};
-
-// The desktop's settings portal, saying light (2) or dark (1) and announcing each change.
-class FakePortal : public QObject
-{
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Settings")
-public:
-    uint value = 2;
-    void change(uint newValue)
-    {
-        value = newValue;
-        emit SettingChanged(QStringLiteral("org.freedesktop.appearance"), QStringLiteral("color-scheme"),
-            QDBusVariant(newValue));
-    }
-
-public Q_SLOTS:
-    QDBusVariant ReadOne(const QString &, const QString &) { return QDBusVariant(value); }
-
-Q_SIGNALS:
-    void SettingChanged(const QString &nameSpace, const QString &key, const QDBusVariant &value);
 };
 
 // Counts the moves a press on the background starts, instead of asking a window manager.
@@ -89,9 +64,6 @@ class TestFloatingWindowController : public QObject
     Q_OBJECT
 
     QTemporaryDir m_config;
-    QTemporaryDir m_busDir;
-    QProcess m_daemon;
-    QString m_busAddress;
 
     // Light desktop, no portal: what every test starts from unless it says otherwise.
     static DesktopColorScheme *paletteOnlyScheme()
@@ -113,14 +85,6 @@ private Q_SLOTS:
     {
         auto settings = corvaleSettings();
         settings.clear();
-    }
-
-    void cleanupTestCase()
-    {
-        if (m_daemon.state() != QProcess::NotRunning) {
-            m_daemon.terminate();
-            m_daemon.waitForFinished();
-        }
     }
 
     void theAnalysisViewFillsTheWindow()
@@ -285,21 +249,18 @@ private Q_SLOTS:
 
     void aColourSchemeChangeTurnsTheWindowDarkAndBack()
     {
-        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-        if (daemon.isEmpty())
-            QSKIP("dbus-daemon is missing (Debian package dbus): cannot fake the portal");
-        startBus(daemon);
-        FakePortal portal;
-        auto portalBus = QDBusConnection::connectToBus(m_busAddress, QStringLiteral("portal"));
-        QVERIFY(portalBus.registerObject(
-            portalPath, &portal, QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals));
-        QVERIFY(portalBus.registerService(portalService));
+        test::PrivateBus bus;
+        if (const QString missing = bus.start(); !missing.isEmpty())
+            QSKIP(qPrintable(missing));
+        test::FakePortal portal;
+        portal.value = 2;
+        bus.registerPortal(&portal);
 
         {
             FloatingWindowController window(new DesktopColorScheme(
-                QDBusConnection::connectToBus(m_busAddress, QStringLiteral("client"))));
+                QDBusConnection::connectToBus(bus.address(), QStringLiteral("client"))));
             QVERIFY(!isDark(window));
-            portal.change(1);
+            portal.changeColorScheme(1);
             QTRY_COMPARE(
                 window.storageController()->windowAppearance(), std::optional(Appearance::VibrantDark));
             QVERIFY(isDark(window));
@@ -307,7 +268,7 @@ private Q_SLOTS:
             const auto *title
                 = window.storageController()->findChild<QLabel *>(QStringLiteral("welcomeTitle"));
             QVERIFY(title->palette().color(QPalette::WindowText).lightnessF() > 0.7);
-            portal.change(2);
+            portal.changeColorScheme(2);
             QTRY_COMPARE(
                 window.storageController()->windowAppearance(), std::optional(Appearance::VibrantLight));
             QVERIFY(!isDark(window));
@@ -330,44 +291,7 @@ private Q_SLOTS:
         QThreadPool::globalInstance()->waitForDone();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
     }
-
-private:
-    void startBus(const QString &daemon);
 };
-
-// Out of the class: moc reads raw strings in class bodies wrongly.
-void TestFloatingWindowController::startBus(const QString &daemon)
-{
-    // A bus of our own with no service folders, so no real portal can answer on it.
-    const QString config = m_busDir.filePath(QStringLiteral("bus.conf"));
-    QFile file(config);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(
-        QStringLiteral(R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-BUS Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:dir=%1</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-)")
-            .arg(m_busDir.path())
-            .toUtf8());
-    file.close();
-    m_daemon.start(daemon,
-        {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
-            QStringLiteral("--print-address")});
-    QVERIFY2(m_daemon.waitForStarted(), qPrintable(m_daemon.errorString()));
-    while (!m_daemon.canReadLine())
-        QVERIFY2(m_daemon.waitForReadyRead(10'000), m_daemon.readAllStandardError().constData());
-    m_busAddress = QString::fromUtf8(m_daemon.readLine().trimmed());
-    QVERIFY(!m_busAddress.isEmpty());
-}
 
 QTEST_MAIN(TestFloatingWindowController)
 #include "tst_floatingwindowcontroller.moc"
