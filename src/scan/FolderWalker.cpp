@@ -137,7 +137,9 @@ std::shared_ptr<FolderVisualData> FolderWalker::walk(const std::string &path)
             if (!isFolder) {
                 // One question per non-folder: its type too when the listing did not say.
                 struct statx st;
-                if (::statx(fd, entry.name, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, STATX_TYPE | STATX_SIZE, &st) == 0) {
+                if (::statx(fd, entry.name, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, STATX_TYPE | STATX_SIZE,
+                        &st)
+                    == 0) {
                     isFolder = type == DT_UNKNOWN && S_ISDIR(st.stx_mode);
                     length = st.stx_size;
                 }
