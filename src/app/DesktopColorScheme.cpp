@@ -55,6 +55,12 @@ bool DesktopColorScheme::isPaletteDark(const QPalette &palette)
     return palette.color(QPalette::Window).lightnessF() < 0.5;
 }
 
+void DesktopColorScheme::setPaletteSource(std::function<QPalette()> source)
+{
+    m_paletteSource = std::move(source);
+    update();
+}
+
 bool DesktopColorScheme::eventFilter(QObject *watched, QEvent *event)
 {
     // The application hears of a new palette once; its widgets each hear of it too.
@@ -116,7 +122,7 @@ void DesktopColorScheme::update()
     else if (m_portalValue == preferLight)
         dark = false;
     else
-        dark = isPaletteDark(QGuiApplication::palette());
+        dark = isPaletteDark(m_paletteSource ? m_paletteSource() : QGuiApplication::palette());
     if (dark == m_dark)
         return;
     m_dark = dark;

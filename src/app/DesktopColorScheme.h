@@ -2,12 +2,13 @@
 
 #include <QDBusConnection>
 #include <QObject>
+#include <QPalette>
 
+#include <functional>
 #include <optional>
 
 class QDBusPendingCallWatcher;
 class QDBusVariant;
-class QPalette;
 
 namespace corvale {
 
@@ -33,6 +34,11 @@ public:
 
     static bool isPaletteDark(const QPalette &palette);
 
+    // Where the palette fallback reads the desktop's palette: the application's by default. An
+    // application that puts a palette of its own in force points it at the desktop's, so that
+    // its own choice is not taken for the desktop's.
+    void setPaletteSource(std::function<QPalette()> source);
+
 signals:
     void darkChanged(bool dark);
 
@@ -53,6 +59,7 @@ private:
     std::optional<uint> m_portalValue;
     bool m_changeSeen = false;
     bool m_dark = false;
+    std::function<QPalette()> m_paletteSource;
 };
 
 } // namespace corvale

@@ -100,6 +100,9 @@ void FloatingWindowController::windowDidLoad()
     connect(ui->actionSelectFolder, &QAction::triggered, m_storageController,
         &StorageWindowController::selectFolder);
     connect(ui->actionQuit, &QAction::triggered, this, &QWidget::close);
+    // Our own light or dark palette is not the desktop's: the fallback must see the desktop's.
+    m_colorScheme->setPaletteSource(
+        [this] { return m_ownPalette ? m_desktopPalette : QApplication::palette(); });
     connect(m_colorScheme, &DesktopColorScheme::darkChanged, this, &FloatingWindowController::themeChanged);
     // The desktop's preference as known now; the portal's answer, when it differs, comes as a change.
     themeChanged();

@@ -279,6 +279,29 @@ private Q_SLOTS:
         QDBusConnection::disconnectFromBus(QStringLiteral("portal"));
     }
 
+    // Our own dark palette is in force when the desktop stops stating a preference: the
+    // desktop's palette (light here) decides then, not the one we put up.
+    void noPreferenceAfterOurDarkFallsBackToTheDesktopsPalette()
+    {
+        test::PrivateBus bus;
+        if (const QString missing = bus.start(); !missing.isEmpty())
+            QSKIP(qPrintable(missing));
+        test::FakePortal portal;
+        portal.value = 1;
+        bus.registerPortal(&portal);
+        {
+            FloatingWindowController window(new DesktopColorScheme(
+                QDBusConnection::connectToBus(bus.address(), QStringLiteral("client"))));
+            QTRY_VERIFY(isDark(window));
+            portal.changeColorScheme(0);
+            QTRY_COMPARE(
+                window.storageController()->windowAppearance(), std::optional(Appearance::VibrantLight));
+            QVERIFY(!isDark(window));
+        }
+        QDBusConnection::disconnectFromBus(QStringLiteral("client"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("portal"));
+    }
+
     // Closing the window while a walk runs: the walk stops and nothing reaches the dead window.
     void closingDuringAWalkIsSafe()
     {
