@@ -1,5 +1,6 @@
 #include "FileListModel.h"
 
+#include "PathBytes.h"
 #include "SystemEntry.h"
 #include "WorkspaceIcons.h"
 
@@ -10,11 +11,6 @@
 namespace corvale {
 
 namespace {
-
-QByteArray bytes(const std::string &text)
-{
-    return QByteArray(text.data(), qsizetype(text.size()));
-}
 
 QString shownName(const FolderAttributes &entry)
 {

@@ -4,21 +4,13 @@
 #include "ByteCount.h"
 #include "FileManager.h"
 #include "FolderVisualData.h"
+#include "PathBytes.h"
 #include "StorageWindowController.h"
 #include "ui_StorageWindowController.h"
 
 #include <QPushButton>
 
 namespace corvale {
-
-namespace {
-
-QByteArray bytes(const std::string &text)
-{
-    return QByteArray(text.data(), qsizetype(text.size()));
-}
-
-} // namespace
 
 void StorageWindowController::didSelectSector(
     const std::shared_ptr<DynamicStackedViewSector> &sector, qint64 row)

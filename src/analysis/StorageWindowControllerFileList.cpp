@@ -10,6 +10,7 @@
 #include "FileListModel.h"
 #include "FileManager.h"
 #include "FolderAttributes.h"
+#include "PathBytes.h"
 #include "RightClickTable.h"
 #include "WorkspaceIcons.h"
 #include "ui_StorageWindowController.h"
@@ -25,11 +26,6 @@
 namespace corvale {
 
 namespace {
-
-QByteArray bytes(const std::string &text)
-{
-    return QByteArray(text.data(), qsizetype(text.size()));
-}
 
 // Core Animation's ease-out.
 QEasingCurve easeOut()

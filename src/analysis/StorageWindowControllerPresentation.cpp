@@ -8,6 +8,7 @@
 #include "FolderAttributes.h"
 #include "FolderVisualData.h"
 #include "LooseFileListing.h"
+#include "PathBytes.h"
 #include "ui_StorageWindowController.h"
 
 #include <QAction>
@@ -36,11 +37,6 @@ std::string withoutExtension(const std::string &name)
     if (dot == std::string::npos || dot == 0 || dot + 1 == name.size())
         return name;
     return name.substr(0, dot);
-}
-
-QByteArray bytes(const std::string &text)
-{
-    return QByteArray(text.data(), qsizetype(text.size()));
 }
 
 // The platform's plain grey.

@@ -12,6 +12,7 @@
 #include "FileListModel.h"
 #include "FolderAttributes.h"
 #include "FolderVisualData.h"
+#include "PathBytes.h"
 #include "SystemEntry.h"
 #include "TrashMover.h"
 #include "ui_StorageWindowController.h"
@@ -23,11 +24,6 @@
 namespace corvale {
 
 namespace {
-
-QByteArray bytes(const std::string &text)
-{
-    return QByteArray(text.data(), qsizetype(text.size()));
-}
 
 // A file can have grown since the walk, so what is taken away may exceed what was counted.
 quint64 lessBy(quint64 value, quint64 amount)
