@@ -1,7 +1,7 @@
 #pragma once
 
-// What the analysis window's tests share: the window with our seams answered by the test, real
-// files and folders made at test time, and names read back from the window.
+// The analysis window with our seams answered by the test, real files made at test time, and names
+// read back from the window.
 
 #include "AlertPresenter.h"
 #include "ByteCount.h"
@@ -18,13 +18,13 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QTableWidget>
 #include <QTest>
 #include <QThreadPool>
 
 #include <deque>
-#include <dirent.h>
 #include <fcntl.h>
 #include <functional>
 #include <sys/stat.h>
@@ -41,18 +41,16 @@ public:
     std::optional<QByteArray> chooseFolder(QWidget *) override
     {
         ++asked;
-        if (answers.empty())
-            return std::nullopt;
-        const QByteArray answer = answers.front();
-        answers.pop_front();
+        const QByteArray answer = answers.empty() ? QByteArray() : answers.front();
+        if (!answers.empty())
+            answers.pop_front();
         return answer.isNull() ? std::nullopt : std::optional<QByteArray>(answer);
     }
     std::deque<QByteArray> answers;
     int asked = 0;
 };
 
-// Answers alerts in place of the modal box, recording each; with no answer queued, the first
-// button.
+// Records each alert and answers it; with no answer queued, the first button.
 class ScriptedAlerts : public AlertPresenter
 {
 public:
@@ -61,10 +59,9 @@ public:
         shown.push_back(alert);
         if (whenShown)
             whenShown();
-        if (answers.empty())
-            return FirstButton;
-        const int answer = answers.front();
-        answers.pop_front();
+        const int answer = answers.empty() ? FirstButton : answers.front();
+        if (!answers.empty())
+            answers.pop_front();
         return answer;
     }
     std::vector<Alert> shown;
@@ -131,24 +128,16 @@ inline Entry folderEntry(const QByteArray &path, quint64 size, quint64 items)
     return entry;
 }
 
-// The names of a folder's entries in the file system's own order, folders or not.
+// The names of a folder's entries in the file system's own order, folders (not links) or not.
 inline QStringList listedNames(const QString &folder, bool folders)
 {
     QStringList names;
-    const QByteArray path = QFile::encodeName(folder);
-    DIR *dir = ::opendir(path.constData());
-    if (!dir)
-        return names;
-    while (dirent *entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        if (name == "." || name == "..")
-            continue;
-        struct stat st;
-        const bool isFolder = ::lstat((path + '/' + name).constData(), &st) == 0 && S_ISDIR(st.st_mode);
-        if (isFolder == folders)
-            names << QFile::decodeName(name);
+    for (QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+         it.hasNext();) {
+        const QFileInfo info = it.nextFileInfo();
+        if ((info.isDir() && !info.isSymLink()) == folders)
+            names << info.fileName();
     }
-    ::closedir(dir);
     return names;
 }
 
@@ -201,20 +190,13 @@ protected:
     void openWindow(QSize size = QSize(1000, 640))
     {
         m_controller = std::make_unique<StorageWindowController>();
-        auto chooser = std::make_unique<ScriptedChooser>();
-        m_chooser = chooser.get();
-        c().setFolderChooser(std::move(chooser));
-        auto alerts = std::make_unique<ScriptedAlerts>();
-        m_alerts = alerts.get();
-        c().setAlertPresenter(std::move(alerts));
-        auto files = std::make_unique<RecordingFileManager>();
-        m_files = files.get();
-        c().setFileManager(std::move(files));
+        c().setFolderChooser(std::unique_ptr<FolderChooser>(m_chooser = new ScriptedChooser));
+        c().setAlertPresenter(std::unique_ptr<AlertPresenter>(m_alerts = new ScriptedAlerts));
+        c().setFileManager(std::unique_ptr<FileManager>(m_files = new RecordingFileManager));
         c().resize(size);
         c().show();
         QVERIFY(QTest::qWaitForWindowExposed(m_controller.get()));
     }
-    // Closes the window and lets what its walks left behind run out.
     void closeWindow()
     {
         m_controller.reset();
@@ -232,15 +214,12 @@ protected:
     FileTable table() { return {child<RightClickTable>("fileTableView")}; }
     bool panelShown() { return c().trashAnimationConstrain() == StorageWindowController::TrashShownOffset; }
     bool panelHidden() { return c().trashAnimationConstrain() == StorageWindowController::TrashHiddenOffset; }
-    // The sector titled `title` in row `row`, if there is one.
     std::shared_ptr<DynamicStackedViewSector> sector(int row, const QString &title)
     {
-        if (size_t(row) >= c().tableData().size())
-            return nullptr;
-        for (const auto &each : c().tableData()[size_t(row)]) {
+        for (const auto &each :
+            size_t(row) < c().tableData().size() ? c().tableData()[size_t(row)] : Sectors())
             if (each->title() == title)
                 return each;
-        }
         return nullptr;
     }
     // That sector's box, once its row has been laid out and shown.
