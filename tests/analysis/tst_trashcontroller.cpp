@@ -14,8 +14,8 @@
 #include <QStorageInfo>
 #include <QTemporaryDir>
 
+#include <filesystem>
 #include <fstream>
-#include <ftw.h>
 
 using namespace corvale;
 using namespace corvale::test;
@@ -28,14 +28,6 @@ class TestTrashController : public QObject, ControllerWindow
 public:
     static QString trashPath() { return base->path() + "/home/data/Trash"; }
     static QString workPath() { return base->path() + "/work"; }
-    static int openUp(const char *p, const struct stat *, int f, FTW *)
-    {
-        return f == FTW_D ? ::chmod(p, 0700) : 0;
-    }
-    static int remove(const char *p, const struct stat *, int f, FTW *)
-    {
-        return f == FTW_DP ? ::rmdir(p) : ::unlink(p);
-    }
 
 private:
     QByteArray m_root;
@@ -83,10 +75,12 @@ private:
     QPushButton *trashButton() { return child<QPushButton>("trashButton"); }
     quint64 sizeOf(int row, const QString &title)
     {
-        const auto found = sector(row, title);
-        if (!found)
-            qFatal("no sector %s in row %d", qPrintable(title), row);
-        return found->represented<FolderVisualData>()->size();
+        return sector(row, title)->represented<FolderVisualData>()->size();
+    }
+    // Sizes of row 0's sub and Files, row 1's deeper and Files.
+    std::vector<quint64> sizes()
+    {
+        return {sizeOf(0, "sub"), sizeOf(0, "Files"), sizeOf(1, "deeper"), sizeOf(1, "Files")};
     }
     int rowOf(const QString &name) { return int(names(c().directoryItems()).indexOf(name)); }
     Entry entryNamed(const QString &name) { return c().directoryItems().at(size_t(rowOf(name))); }
@@ -257,10 +251,7 @@ private Q_SLOTS:
         QVERIFY(panelHidden());
         // Row 0: sub lost both (790 - 440 - 300), the root's files stay. Row 1: the moved folder
         // is empty, sub's own files lost c.bin.
-        QCOMPARE(sizeOf(0, "sub"), quint64(50));
-        QCOMPARE(sizeOf(0, "Files"), quint64(300));
-        QCOMPARE(sizeOf(1, "deeper"), quint64(0));
-        QCOMPARE(sizeOf(1, "Files"), quint64(50));
+        QCOMPARE(sizes(), (std::vector<quint64> {50, 300, 0, 50}));
         QCOMPARE(sector(0, "sub")->sectorPercentage(), 50.0f / 350.0f);
         QCOMPARE(sector(0, "sub")->subtitle(), byteCountText(50));
         QCOMPARE(sector(1, "deeper")->sectorPercentage(), 0.0f);
@@ -286,8 +277,7 @@ private Q_SLOTS:
         QVERIFY(m_alerts->shown.empty());
         QCOMPARE(c().reclaimedSpace(), quint64(790));
         QVERIFY(c().directoryItems().empty());
-        QCOMPARE(sizeOf(0, "sub"), quint64(0));
-        QCOMPARE(sizeOf(1, "Files"), quint64(0));
+        QCOMPARE(sizes(), (std::vector<quint64> {0, 300, 0, 0}));
         QCOMPARE(c().itemsVisualized(), quint64(3));
         QCOMPARE(itemsOnDiskAndInTrash(), before);
         c().trashSelectedItems(); // nothing checked: nothing starts
@@ -305,11 +295,8 @@ private Q_SLOTS:
         grown->count = 1000;
         check({"c.bin"});
         pressTrashAndWait();
-        QCOMPARE(sizeOf(0, "sub"), quint64(0));
-        QCOMPARE(sizeOf(0, "Files"), quint64(300));
+        QCOMPARE(sizes(), (std::vector<quint64> {0, 300, 440, 0}));
         QCOMPARE(sector(0, "Files")->sectorPercentage(), 1.0f);
-        QCOMPARE(sizeOf(1, "deeper"), quint64(440));
-        QCOMPARE(sizeOf(1, "Files"), quint64(0));
         QCOMPARE(c().reclaimedSpace(), quint64(5000));
         QCOMPARE(c().itemsVisualized(), quint64(0));
         QCOMPARE(child<QLabel>("selectedFolderItems")->text(), QStringLiteral("Items: 0"));
@@ -445,11 +432,8 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     TestTrashController test;
     const int result = QTest::qExec(&test, argc, argv);
-    // POSIX removal: QDir cannot name files whose names are not UTF-8, and a failed check may
-    // have left a folder read-only.
-    const QByteArray top = QFile::encodeName(dir.path());
-    ::nftw(top.constData(), TestTrashController::openUp, 16, FTW_PHYS);
-    ::nftw(top.constData(), TestTrashController::remove, 16, FTW_DEPTH | FTW_PHYS);
+    // By bytes: QDir cannot name files whose names are not UTF-8.
+    std::filesystem::remove_all(QFile::encodeName(dir.path()).constData());
     return result;
 }
 
