@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <functional>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -56,11 +57,17 @@ inline void makeFile(const std::string &path, std::size_t length)
     ::close(fd);
 }
 
-class ProgressRecorder : public FolderVisualDataDelegate
+// Records every report and calls `onReport` after it, on whatever thread it comes.
+struct ProgressRecorder : FolderVisualDataDelegate
 {
-public:
-    void updateFolderProgress(std::uint64_t items) override { reports.push_back(items); }
+    void updateFolderProgress(std::uint64_t items) override
+    {
+        reports.push_back(items);
+        if (onReport)
+            onReport();
+    }
     std::vector<std::uint64_t> reports;
+    std::function<void()> onReport;
 };
 
 // A clock that moves on by `step` each time the walk looks at it.

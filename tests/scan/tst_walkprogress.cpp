@@ -13,21 +13,6 @@ namespace {
 
 constexpr std::uint64_t allOnes = ~std::uint64_t(0);
 
-// At its n-th report, hands control to the test thread and waits for it to request a stop.
-struct StopAtReport : FolderVisualDataDelegate
-{
-    void updateFolderProgress(std::uint64_t items) override
-    {
-        reports.push_back(items);
-        if (reports.size() == 100) {
-            reached.set_value();
-            stopped.get_future().wait();
-        }
-    }
-    std::vector<std::uint64_t> reports;
-    std::promise<void> reached, stopped;
-};
-
 } // namespace
 
 class TestWalkProgress : public QObject
@@ -85,16 +70,24 @@ private slots:
             }
         }
         FolderVisualData scanner;
-        StopAtReport delegate;
+        // At its 100th report, the walk hands control to the test thread and waits for the stop.
+        ProgressRecorder delegate;
+        std::promise<void> reached, stopped;
+        delegate.onReport = [&] {
+            if (delegate.reports.size() == 100) {
+                reached.set_value();
+                stopped.get_future().wait();
+            }
+        };
         scanner.setDelegate(&delegate);
         scanner.setClock(steppingClock(6s));
 
         std::shared_ptr<FolderVisualData> result = std::make_shared<FolderVisualData>();
         std::thread walker([&] { result = scanner.visualizePath(tree.path()); });
-        delegate.reached.get_future().wait();
+        reached.get_future().wait();
         scanner.requestStop();
         QVERIFY(scanner.stopRequested());
-        delegate.stopped.set_value();
+        stopped.set_value();
         walker.join();
 
         QVERIFY(!result);
