@@ -13,111 +13,84 @@ class TestStackedBarLayout : public QObject
     Q_OBJECT
 
 private slots:
-    void placesBoxes_data();
-    void placesBoxes();
-    void barWithoutAreaChangesNothing();
-    void popupIsCentredAndKeptOnTheBar_data();
-    void popupIsCentredAndKeptOnTheBar();
-};
+    void placesBoxes_data()
+    {
+        QTest::addColumn<Shares>("shares");
+        QTest::addColumn<double>("width");
+        QTest::addColumn<double>("spacing");
+        QTest::addColumn<Frames>("frames");
 
-void TestStackedBarLayout::placesBoxes_data()
-{
-    QTest::addColumn<Shares>("shares");
-    QTest::addColumn<double>("width");
-    QTest::addColumn<double>("spacing");
-    QTest::addColumn<Frames>("frames");
-    QTest::addColumn<double>("end"); // right edge of the last visible box; 0 when none
-
-    // Bar height 70, so the strip and every box are 50 high.
-    QTest::newRow("one sector takes the whole width, no spacing off")
-        << Shares {1.0f} << 300.0 << 1.0 << Frames {{0, 0, 300, 50}} << 300.0;
-    QTest::newRow("three sectors with spacing 1 end at the right edge")
-        << Shares {0.5f, 0.3f, 0.2f} << 301.0 << 1.0
-        << Frames {{0, 0, 299 * 0.5, 50}, {150.5, 0, 299 * double(0.3f), 50},
-               {150.5 + 299 * double(0.3f) + 1, 0, 299 * double(0.2f), 50}}
-        << 301.0;
-    // 0.002 of 298 is under a point: that box is hidden and the others share its room.
-    const float rest = 1.0f - 0.002f;
-    QTest::newRow("a sliver is hidden and the others widen to the right edge")
-        << Shares {0.6f, 0.002f, 0.398f} << 300.0 << 1.0
-        << Frames {{0, 0, 299 * double(0.6f) / rest, 50}, {},
-               {299 * double(0.6f) / rest + 1, 0, 299 * double(0.398f) / rest, 50}}
-        << 300.0;
-    QTest::newRow("every sector too small: nothing placed")
-        << Shares {0.001f, 0.001f, 0.001f} << 300.0 << 1.0 << Frames {{}, {}, {}} << 0.0;
-    // 501 boxes on 300: the gaps alone overdraw the width. Measured against that negative width
-    // the big share would be hidden first and nothing placed; the slivers go first instead.
-    Shares crowded {0.6f};
-    float crowdedRest = 1.0f;
-    for (int i = 0; i < 500; ++i) {
-        crowded.push_back(0.0008f);
-        crowdedRest -= 0.0008f;
+        // Bar height 70, so the strip and every box are 50 high.
+        QTest::newRow("three sectors with spacing 1 end at the right edge")
+            << Shares {0.5f, 0.3f, 0.2f} << 301.0 << 1.0
+            << Frames {{0, 0, 299 * 0.5, 50}, {150.5, 0, 299 * double(0.3f), 50},
+                   {150.5 + 299 * double(0.3f) + 1, 0, 299 * double(0.2f), 50}};
+        // 0.002 of 298 is under a point: that box is hidden and the others share its room.
+        const float rest = 1.0f - 0.002f;
+        QTest::newRow("a sliver is hidden and the others widen to the right edge")
+            << Shares {0.6f, 0.002f, 0.398f} << 300.0 << 1.0
+            << Frames {{0, 0, 299 * double(0.6f) / rest, 50}, {},
+                   {299 * double(0.6f) / rest + 1, 0, 299 * double(0.398f) / rest, 50}};
+        QTest::newRow("every sector too small: nothing placed")
+            << Shares {0.001f, 0.001f, 0.001f} << 300.0 << 1.0 << Frames {{}, {}, {}};
+        // 501 boxes on 300: the gaps alone overdraw the width. Measured against that negative width
+        // the big share would be hidden first and nothing placed; the slivers go first instead.
+        Shares crowded {0.6f};
+        float crowdedRest = 1.0f;
+        for (int i = 0; i < 500; ++i) {
+            crowded.push_back(0.0008f);
+            crowdedRest -= 0.0008f;
+        }
+        Frames crowdedFrames {{0, 0, 300 * double(0.6f) / crowdedRest, 50}};
+        crowdedFrames.resize(501);
+        QTest::newRow("more boxes than points: the big share still shows")
+            << crowded << 300.0 << 1.0 << crowdedFrames;
+        // The "+ 1" of the available width stays without spacing too: the boxes overshoot by one.
+        QTest::newRow("no spacing: boxes touch") << Shares {
+            0.25f, 0.75f} << 200.0 << 0.0 << Frames {{0, 0, 201 * 0.25, 50}, {201 * 0.25, 0, 201 * 0.75, 50}};
     }
-    // R is a float sum of 500 shares, so the big box ends a few thousandths past the edge.
-    Frames crowdedFrames {{0, 0, 300 * double(0.6f) / crowdedRest, 50}};
-    crowdedFrames.resize(501);
-    QTest::newRow("more boxes than points: the big share still shows")
-        << crowded << 300.0 << 1.0 << crowdedFrames << crowdedFrames[0].right();
-    // The "+ 1" of the available width stays without spacing too: the boxes overshoot by one.
-    QTest::newRow("no spacing: boxes touch")
-        << Shares {0.25f, 0.75f} << 200.0 << 0.0
-        << Frames {{0, 0, 201 * 0.25, 50}, {201 * 0.25, 0, 201 * 0.75, 50}} << 201.0;
-}
 
-void TestStackedBarLayout::placesBoxes()
-{
-    QFETCH(Shares, shares);
-    QFETCH(double, width);
-    QFETCH(double, spacing);
-    QFETCH(Frames, frames);
-    QFETCH(double, end);
+    void placesBoxes()
+    {
+        QFETCH(Shares, shares);
+        QFETCH(double, width);
+        QFETCH(double, spacing);
+        QFETCH(Frames, frames);
 
-    const auto layout = StackedBarLayout::compute(shares, width, 70, spacing);
-    QVERIFY(layout.valid);
-    QCOMPARE(layout.barHeight, 50.0);
-    QCOMPARE(layout.boxes.size(), std::size_t(frames.size()));
-    double rightmost = 0;
-    for (qsizetype i = 0; i < frames.size(); ++i) {
-        const auto &box = layout.boxes[i];
-        QCOMPARE(box.hidden, frames[i].isNull());
-        QCOMPARE(box.placed, !frames[i].isNull());
-        if (box.placed) {
-            QCOMPARE(box.frame, frames[i]);
-            rightmost = box.frame.right();
+        QVERIFY(!StackedBarLayout::compute(shares, 0, 70, spacing).valid); // no area: nothing changes
+        const auto layout = StackedBarLayout::compute(shares, width, 70, spacing);
+        QVERIFY(layout.valid);
+        QCOMPARE(layout.barHeight, 50.0);
+        QCOMPARE(layout.boxes.size(), std::size_t(frames.size()));
+        for (qsizetype i = 0; i < frames.size(); ++i) {
+            const auto &box = layout.boxes[i];
+            QCOMPARE(box.hidden, frames[i].isNull());
+            QCOMPARE(box.placed, !frames[i].isNull());
+            if (box.placed)
+                QCOMPARE(box.frame, frames[i]);
         }
     }
-    // Shares are 32-bit floats, so the sum of the widths is exact only to float precision.
-    QVERIFY2(qAbs(rightmost - end) < 1e-4, qPrintable(QString::number(rightmost, 'g', 12)));
-}
 
-void TestStackedBarLayout::barWithoutAreaChangesNothing()
-{
-    const Shares shares {0.5f, 0.5f};
-    QVERIFY(!StackedBarLayout::compute(shares, 0, 70, 1).valid);
-    QVERIFY(!StackedBarLayout::compute(shares, 300, -1, 1).valid);
-}
+    void popupIsCentredAndKeptOnTheBar_data()
+    {
+        QTest::addColumn<QRectF>("box");
+        QTest::addColumn<double>("barWidth");
+        QTest::addColumn<int>("x");
 
-void TestStackedBarLayout::popupIsCentredAndKeptOnTheBar_data()
-{
-    QTest::addColumn<QRectF>("box");
-    QTest::addColumn<double>("barWidth");
-    QTest::addColumn<int>("x");
+        QTest::newRow("clamped at the right") << QRectF(350, 0, 50, 50) << 400.0 << 280;
+        QTest::newRow("90.5 rounds up") << QRectF(100, 0, 101, 50) << 400.0 << 91;
+        QTest::newRow("bar narrower than the popup") << QRectF(0, 0, 50, 50) << 100.0 << -20;
+        QTest::newRow("negative half rounds away from zero") << QRectF(0, 0, 50, 50) << 99.5 << -21;
+    }
 
-    QTest::newRow("clamped at the left") << QRectF(0, 0, 40, 50) << 400.0 << 0;
-    QTest::newRow("clamped at the right") << QRectF(350, 0, 50, 50) << 400.0 << 280;
-    QTest::newRow("90.5 rounds up") << QRectF(100, 0, 101, 50) << 400.0 << 91;
-    QTest::newRow("centred") << QRectF(200, 0, 100, 50) << 400.0 << 190;
-    QTest::newRow("bar narrower than the popup") << QRectF(0, 0, 50, 50) << 100.0 << -20;
-    QTest::newRow("negative half rounds away from zero") << QRectF(0, 0, 50, 50) << 99.5 << -21;
-}
-
-void TestStackedBarLayout::popupIsCentredAndKeptOnTheBar()
-{
-    QFETCH(QRectF, box);
-    QFETCH(double, barWidth);
-    QFETCH(int, x);
-    QCOMPARE(StackedBarLayout::popupX(box, barWidth), x);
-}
+    void popupIsCentredAndKeptOnTheBar()
+    {
+        QFETCH(QRectF, box);
+        QFETCH(double, barWidth);
+        QFETCH(int, x);
+        QCOMPARE(StackedBarLayout::popupX(box, barWidth), x);
+    }
+};
 
 QTEST_APPLESS_MAIN(TestStackedBarLayout)
 #include "tst_stackedbarlayout.moc"
