@@ -412,6 +412,52 @@ private Q_SLOTS:
         QCOMPARE(c().itemsVisualized(), quint64(7));
         QVERIFY(m_alerts->shown.empty());
     }
+
+    // The node of a sector at nodePath (its own "Files" sector if `files`) held `before` bytes;
+    // an entry of `size` bytes at `removed` went.
+    void theNodeAdjustment_data()
+    {
+        QTest::addColumn<QByteArray>("nodePath");
+        QTest::addColumn<bool>("files");
+        QTest::addColumn<quint64>("before");
+        QTest::addColumn<QByteArray>("removed");
+        QTest::addColumn<bool>("isDir");
+        QTest::addColumn<quint64>("expected");
+        auto row = [](const char *name, const char *node, bool files, quint64 before, const char *removed,
+                       bool isDir, quint64 expected) {
+            QTest::newRow(name) << QByteArray(node) << files << before << QByteArray(removed) << isDir
+                                << expected;
+        };
+        row("the item itself", "/r/a", false, 900, "/r/a", true, 0);
+        row("a folder above it", "/r/a", false, 900, "/r/a/b/c", false, 800);
+        row("above, counted smaller than the item", "/r/a", false, 90, "/r/a/b", false, 0);
+        row("a name that merely begins alike", "/r/a", false, 900, "/r/ab/c", false, 900);
+        row("below it", "/r/a/b", false, 900, "/r/a", true, 900);
+        row("files of the folder holding a file", "/r/a", true, 900, "/r/a/f", false, 800);
+        row("files of the folder holding a folder", "/r/a", true, 900, "/r/a/f", true, 900);
+        row("files of a folder further up", "/r", true, 900, "/r/a/f", false, 900);
+        row("files smaller than the file", "/r/a", true, 50, "/r/a/f", false, 0);
+    }
+    void theNodeAdjustment()
+    {
+        QFETCH(QByteArray, nodePath);
+        QFETCH(bool, files);
+        QFETCH(quint64, before);
+        QFETCH(QByteArray, removed);
+        QFETCH(bool, isDir);
+        QFETCH(quint64, expected);
+        auto node = std::make_shared<FolderVisualData>();
+        node->setPath(nodePath.toStdString());
+        node->setSize(before);
+        auto sector = std::make_shared<DynamicStackedViewSector>();
+        sector->setRepresentedObject(node);
+        sector->setDisabled(files);
+        QCOMPARE(StorageWindowController::removeLinkToUrlProcessor(removed, sector, 100, isDir), sector);
+        QCOMPARE(node->size(), expected);
+        // A sector without a folder behind it is left as it is.
+        const auto bare = std::make_shared<DynamicStackedViewSector>();
+        QCOMPARE(StorageWindowController::removeLinkToUrlProcessor(removed, bare, 100, isDir), bare);
+    }
 };
 
 int main(int argc, char **argv)
