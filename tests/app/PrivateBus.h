@@ -86,6 +86,7 @@ public:
     int calls = 0;
     bool knowsAppearance = true;
     bool holdAnswers = false;
+    bool olderOnly = false; // a portal from before ReadOne
     QList<QDBusMessage> held;
 
     void change(const QString &nameSpace, const QString &key, uint newValue)
@@ -107,6 +108,10 @@ public Q_SLOTS:
     QDBusVariant ReadOne(const QString &nameSpace, const QString &key)
     {
         ++calls;
+        if (olderOnly) {
+            sendErrorReply(QDBusError::UnknownMethod, QStringLiteral("no ReadOne"));
+            return {};
+        }
         if (!knowsAppearance || nameSpace != appearanceNamespace || key != colorSchemeKey) {
             sendErrorReply(
                 QStringLiteral("org.freedesktop.portal.Error.NotFound"), QStringLiteral("no such setting"));
@@ -117,6 +122,12 @@ public Q_SLOTS:
             held.append(message());
         }
         return QDBusVariant(value);
+    }
+
+    // Read answers the value wrapped in one more variant.
+    QDBusVariant Read(const QString &, const QString &)
+    {
+        return QDBusVariant(QVariant::fromValue(QDBusVariant(value)));
     }
 
 Q_SIGNALS:

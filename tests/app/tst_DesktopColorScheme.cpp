@@ -12,18 +12,6 @@ using namespace corvale;
     QSKIP(qPrintable(m_skipReason))
 
 namespace {
-// A portal from before ReadOne: Read answers the value wrapped in one more variant.
-class OlderFakePortal : public QObject
-{
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Settings")
-public slots:
-    QDBusVariant Read(const QString &, const QString &)
-    {
-        return QDBusVariant(QVariant::fromValue(QDBusVariant(1u)));
-    }
-};
-
 void setPaletteWindow(const QColor &window)
 {
     QPalette palette = QApplication::style()->standardPalette();
@@ -103,7 +91,9 @@ private slots:
     {
         REQUIRE_BUS();
         auto bus = client();
-        OlderFakePortal portal;
+        test::FakePortal portal;
+        portal.olderOnly = true;
+        portal.value = 1;
         m_bus.registerPortal(&portal);
         DesktopColorScheme scheme(bus);
         QTRY_VERIFY(scheme.isDark());
