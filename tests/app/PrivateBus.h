@@ -1,7 +1,6 @@
 #pragma once
 
-// A session bus of our own for tests that fake the desktop's settings portal, and the fake
-// portal itself.
+// A session bus of our own for tests that fake the desktop's settings portal, and the fake portal.
 
 #include <QDBusConnection>
 #include <QDBusContext>
@@ -13,11 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace corvale {
-namespace test {
+namespace corvale::test {
 
-inline const QString portalService = QStringLiteral("org.freedesktop.portal.Desktop");
-inline const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 inline const QString appearanceNamespace = QStringLiteral("org.freedesktop.appearance");
 inline const QString colorSchemeKey = QStringLiteral("color-scheme");
 
@@ -27,10 +23,8 @@ class PrivateBus
 public:
     ~PrivateBus()
     {
-        if (m_daemon.state() != QProcess::NotRunning) {
-            m_daemon.terminate();
-            m_daemon.waitForFinished();
-        }
+        m_daemon.terminate();
+        m_daemon.waitForFinished();
     }
 
     // Why the bus cannot be had on this machine, or empty once it runs. A daemon that is
@@ -46,55 +40,39 @@ public:
 
     QString address() const { return m_address; }
 
-    // Offers `portal` as the desktop portal, on a connection of its own named `name`.
-    void registerPortal(QObject *portal, const QString &name = QStringLiteral("portal"))
+    // Offers `portal` as the desktop portal, on a connection of its own named "portal".
+    void registerPortal(QObject *portal)
     {
-        auto bus = QDBusConnection::connectToBus(m_address, name);
-        QVERIFY(bus.isConnected());
-        QVERIFY(bus.registerObject(
-            portalPath, portal, QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals));
-        QVERIFY(bus.registerService(portalService));
+        auto bus = QDBusConnection::connectToBus(m_address, QStringLiteral("portal"));
+        QVERIFY(bus.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), portal,
+            QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals));
+        QVERIFY(bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")));
     }
 
 private:
-    void run(const QString &daemon);
+    void run(const QString &daemon)
+    {
+        QFile config(m_dir.filePath(QStringLiteral("bus.conf")));
+        QVERIFY(config.open(QIODevice::WriteOnly));
+        config.write(QStringLiteral(
+            "<busconfig><type>session</type><listen>unix:dir=%1</listen>"
+            "<auth>EXTERNAL</auth><policy context=\"default\"><allow send_destination=\"*\" "
+            "eavesdrop=\"true\"/><allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>")
+                         .arg(m_dir.path())
+                         .toUtf8());
+        config.close();
+        m_daemon.start(daemon,
+            {QStringLiteral("--config-file=") + config.fileName(), QStringLiteral("--nofork"),
+                QStringLiteral("--print-address")});
+        while (!m_daemon.canReadLine())
+            QVERIFY2(m_daemon.waitForReadyRead(10'000), m_daemon.readAllStandardError().constData());
+        m_address = QString::fromUtf8(m_daemon.readLine().trimmed());
+    }
 
     QTemporaryDir m_dir;
     QProcess m_daemon;
     QString m_address;
 };
-
-inline void PrivateBus::run(const QString &daemon)
-{
-    QVERIFY(m_dir.isValid());
-    const QString config = m_dir.filePath(QStringLiteral("bus.conf"));
-    QFile file(config);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(
-        QStringLiteral("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-BUS Bus Configuration 1.0//EN\"\n"
-                       " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                       "<busconfig>\n"
-                       "  <type>session</type>\n"
-                       "  <listen>unix:dir=%1</listen>\n"
-                       "  <auth>EXTERNAL</auth>\n"
-                       "  <policy context=\"default\">\n"
-                       "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
-                       "    <allow eavesdrop=\"true\"/>\n"
-                       "    <allow own=\"*\"/>\n"
-                       "  </policy>\n"
-                       "</busconfig>\n")
-            .arg(m_dir.path())
-            .toUtf8());
-    file.close();
-    m_daemon.start(daemon,
-        {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
-            QStringLiteral("--print-address")});
-    QVERIFY2(m_daemon.waitForStarted(), qPrintable(m_daemon.errorString()));
-    while (!m_daemon.canReadLine())
-        QVERIFY2(m_daemon.waitForReadyRead(10'000), m_daemon.readAllStandardError().constData());
-    m_address = QString::fromUtf8(m_daemon.readLine().trimmed());
-    QVERIFY(!m_address.isEmpty());
-}
 
 // The settings portal as current desktops have it: ReadOne and SettingChanged, the colour
 // scheme being 0 (no preference), 1 (dark) or 2 (light). It answers on its own connection
@@ -108,6 +86,7 @@ public:
     int calls = 0;
     bool knowsAppearance = true;
     bool holdAnswers = false;
+    bool olderOnly = false; // a portal from before ReadOne
     QList<QDBusMessage> held;
 
     void change(const QString &nameSpace, const QString &key, uint newValue)
@@ -129,6 +108,10 @@ public Q_SLOTS:
     QDBusVariant ReadOne(const QString &nameSpace, const QString &key)
     {
         ++calls;
+        if (olderOnly) {
+            sendErrorReply(QDBusError::UnknownMethod, QStringLiteral("no ReadOne"));
+            return {};
+        }
         if (!knowsAppearance || nameSpace != appearanceNamespace || key != colorSchemeKey) {
             sendErrorReply(
                 QStringLiteral("org.freedesktop.portal.Error.NotFound"), QStringLiteral("no such setting"));
@@ -137,14 +120,18 @@ public Q_SLOTS:
         if (holdAnswers) {
             setDelayedReply(true);
             held.append(message());
-            return {};
         }
         return QDBusVariant(value);
+    }
+
+    // Read answers the value wrapped in one more variant.
+    QDBusVariant Read(const QString &, const QString &)
+    {
+        return QDBusVariant(QVariant::fromValue(QDBusVariant(value)));
     }
 
 Q_SIGNALS:
     void SettingChanged(const QString &nameSpace, const QString &key, const QDBusVariant &value);
 };
 
-} // namespace test
-} // namespace corvale
+} // namespace corvale::test
