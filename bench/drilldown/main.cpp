@@ -11,6 +11,7 @@
 #include "ByteCount.h"
 #include "DynamicStackedView.h"
 #include "DynamicStackedViewBox.h"
+#include "LooseFileListing.h"
 #include "StorageWindowController.h"
 #include "VisualDataCell.h"
 #include "WorkspaceIcons.h"
@@ -135,7 +136,7 @@ public:
         m_window.resize(1280, 800);
         m_window.show();
         m_window.openFolder(QFile::encodeName(root));
-        while (m_window.tableData().empty()) {
+        while (m_window.session()->rows().empty() || m_window.session()->isListing()) {
             QThreadPool::globalInstance()->waitForDone();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
         }
@@ -148,11 +149,13 @@ public:
         DynamicStackedViewBox *box = boxInRowZero(name);
         const Stopwatch watch;
         QTest::mouseClick(box, Qt::LeftButton, {}, box->rect().center());
+        while (m_window.session()->isListing())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         settle(fileList);
         const Sample sample = watch.elapsed();
-        if (m_window.pathsData().size() != 2)
+        if (m_window.session()->rows().size() != 2)
             qFatal("the click did not drill down");
-        m_listed = m_window.directoryItems().size();
+        m_listed = m_window.session()->directoryItems().size();
         // Clear the selection: the next click on a sector of row 0 starts from one row.
         box = boxInRowZero(name);
         QTest::mouseClick(box, Qt::LeftButton, {}, box->rect().center());
@@ -167,7 +170,7 @@ private:
     {
         auto *rows = m_window.findChild<QTableWidget *>(QStringLiteral("tableView"));
         auto *cell = qobject_cast<VisualDataCell *>(rows->cellWidget(0, 0));
-        for (const auto &sector : m_window.tableData().front()) {
+        for (const auto &sector : m_window.session()->rows().front().sectors) {
             if (sector->title() == name) {
                 DynamicStackedViewBox *box = cell->dynamicView()->boxForSector(sector);
                 if (box && box->isVisible())
@@ -256,10 +259,9 @@ int main(int argc, char **argv)
     {
         std::vector<Sample> listing;
         for (int run = 0; run < runs; ++run) {
-            StorageWindowController::Entries entries;
+            AnalysisSession::Entries entries;
             const Stopwatch watch;
-            StorageWindowController::listLooseFiles(
-                QFile::encodeName(root + QStringLiteral("/files")), entries);
+            appendLooseFiles(QFile::encodeName(root + QStringLiteral("/files")), entries);
             listing.push_back(watch.elapsed());
         }
         std::printf("listing the 200,000 loose files alone: %.1f ms\n", median(listing).wall);

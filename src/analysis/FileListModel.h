@@ -37,8 +37,10 @@ public:
     std::vector<Entry> items() const;
     Entry entry(int row) const;
     int rowOf(const Entry &entry) const; // -1 when not listed
-    // Takes one entry out (a moved one); false when it is not listed. Quiet as setItems.
-    bool removeEntry(const Entry &entry);
+    // Takes entries out (moved ones); those not listed are ignored. Quiet as setItems.
+    void removeEntries(const std::vector<Entry> &entries);
+    // Unmarks every row. Quiet as setItems.
+    void clearChecks();
 
     bool isChecked(int row) const;
     // Change a mark; refuse system entries and rows out of range. Emit checkMarksChanged()
@@ -55,8 +57,13 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     // By name (digits by value, case-insensitive) or by size (the number); stable, marks kept.
-    // A column out of range leaves the order as it is.
+    // A column out of range leaves the order as it is. The order is remembered for the next list.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+    // The order asked for last; column -1 before any.
+    int sortColumn() const { return m_sortColumn; }
+    Qt::SortOrder sortOrder() const { return m_sortOrder; }
+    // The same order for a list not yet shown; any thread.
+    static void sortEntries(std::vector<Entry> &entries, int column, Qt::SortOrder order);
 
 Q_SIGNALS:
     // One mark changed by the user (a click, a key, setData).
@@ -74,6 +81,8 @@ private:
     bool isListed(const QModelIndex &index) const;
 
     std::vector<Row> m_rows;
+    int m_sortColumn = -1;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };
 
 } // namespace corvale

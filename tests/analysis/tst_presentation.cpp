@@ -2,6 +2,7 @@
 
 #include "ControllerFixture.h"
 #include "FolderVisualData.h"
+#include "LooseFileListing.h"
 
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -17,11 +18,11 @@ class TestPresentation : public QObject, ControllerWindow
 
     QString root() const { return m_dir->path(); }
     QString at(const QString &relative) const { return m_dir->filePath(relative); }
-    const Sectors &row0() { return c().tableData().at(0); }
-    StorageWindowController::Entries looseFiles(const QByteArray &folder)
+    const Sectors &row0() { return s().rows().at(0).sectors; }
+    AnalysisSession::Entries looseFiles(const QByteArray &folder)
     {
-        StorageWindowController::Entries entries;
-        StorageWindowController::listLooseFiles(folder, entries);
+        AnalysisSession::Entries entries;
+        appendLooseFiles(folder, entries);
         return entries;
     }
 
@@ -41,7 +42,7 @@ private Q_SLOTS:
         QVERIFY(makeFile(at("notes.txt"), 3));
         QVERIFY(makeFile(at(".hidden"), 1));
         runToResult(root());
-        QCOMPARE(c().pathsData(), QList<QByteArray> {QFile::encodeName(root())});
+        QCOMPARE(rowPaths(), QList<QByteArray> {QFile::encodeName(root())});
         QCOMPARE(titles(row0()), listedNames(root(), true) << QStringLiteral("Files"));
         const auto photos = sector(0, QStringLiteral("Photos.library"));
         QCOMPARE(photos->sectorPercentage(), 0.375f);
@@ -56,15 +57,13 @@ private Q_SLOTS:
         QCOMPARE(files->represented<FolderVisualData>()->path(), root().toStdString());
         QVERIFY(!files->represented<FolderVisualData>()->children());
 
-        // Folders in the walk's order, named without extension; then every loose file as listed.
-        QStringList expected = listedNames(root(), true);
-        expected.replaceInStrings(QStringLiteral("Photos.library"), QStringLiteral("Photos"));
-        QCOMPARE(names(c().directoryItems()), expected + listedNames(root(), false));
-        for (const auto &entry : c().directoryItems()) {
+        // Folders in the walk's order, named in full; then every loose file as listed.
+        QCOMPARE(names(s().directoryItems()), listedNames(root(), true) + listedNames(root(), false));
+        for (const auto &entry : s().directoryItems()) {
             QCOMPARE(entry->count, entry->isDir ? quint64(2) : quint64(1));
             QCOMPARE(QString::fromStdString(entry->sizeText), byteCountText(entry->size));
         }
-        QCOMPARE(c().itemsVisualized(), quint64(6));
+        QCOMPARE(s().itemsVisualized(), quint64(6));
     }
 
     // "Files" is there only if the float shares fall short of 1; empty sub-folders leave it all.
@@ -106,8 +105,8 @@ private Q_SLOTS:
         QFETCH(int, pair);
         QVERIFY(makeFile(at("big/file"), size));
         runToResult(root());
-        QCOMPARE(sector(0, QStringLiteral("big"))->color(), c().paletteColor(pair));
-        QCOMPARE(sector(0, QStringLiteral("big"))->highlightColor(), c().paletteHighlightColor(pair));
+        QCOMPARE(sector(0, QStringLiteral("big"))->color(), s().paletteColor(pair));
+        QCOMPARE(sector(0, QStringLiteral("big"))->highlightColor(), s().paletteHighlightColor(pair));
     }
 
     // Links count their own length; one to a folder is neither a sector nor an entry.
@@ -121,8 +120,8 @@ private Q_SLOTS:
         const quint64 links = quint64(at("real").toUtf8().size() + at("missing-target").toUtf8().size());
         QCOMPARE(row0().back()->represented<FolderVisualData>()->size(), links);
         QCOMPARE(
-            names(c().directoryItems()), (QStringList {QStringLiteral("real"), QStringLiteral("dangling")}));
-        QCOMPARE(c().directoryItems()[1]->size, quint64(at("missing-target").toUtf8().size()));
+            names(s().directoryItems()), (QStringList {QStringLiteral("real"), QStringLiteral("dangling")}));
+        QCOMPARE(s().directoryItems()[1]->size, quint64(at("missing-target").toUtf8().size()));
     }
 
     // Without sub-folders the folder still gets its row and list, and the item total is this run's.
@@ -135,12 +134,12 @@ private Q_SLOTS:
         QVERIFY(makeFile(flat.filePath(QStringLiteral("x.bin")), 700));
         QVERIFY(makeFile(flat.filePath(QStringLiteral("y.bin")), 300));
         runToResult(flat.path());
-        QCOMPARE(c().pathsData(), QList<QByteArray> {QFile::encodeName(flat.path())});
+        QCOMPARE(rowPaths(), QList<QByteArray> {QFile::encodeName(flat.path())});
         QCOMPARE(titles(row0()), QStringList {QStringLiteral("Files")});
         QCOMPARE(row0()[0]->sectorPercentage(), 1.0f);
         QCOMPARE(row0()[0]->subtitle(), QStringLiteral("1 kB"));
-        QCOMPARE(names(c().directoryItems()), listedNames(flat.path(), false));
-        QCOMPARE(c().itemsVisualized(), quint64(2));
+        QCOMPARE(names(s().directoryItems()), listedNames(flat.path(), false));
+        QCOMPARE(s().itemsVisualized(), quint64(2));
         QCOMPARE(child<QTableWidget>("tableView")->rowCount(), 1);
     }
 

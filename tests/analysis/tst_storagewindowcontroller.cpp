@@ -50,7 +50,7 @@ private:
     // Chooses `folder` with the given button and holds the new run's walk at its reports.
     void startHeld(const char *button, const QByteArray &folder)
     {
-        m_gate->heldFrom = std::min(m_gate->heldFrom.load(), c().runNumber() + 1);
+        m_gate->heldFrom = std::min(m_gate->heldFrom.load(), s().runNumber() + 1);
         m_chooser->answers.push_back(folder);
         click(button);
     }
@@ -58,13 +58,12 @@ private:
     void waitAtGate(quint64 run)
     {
         QTRY_COMPARE(m_gate->waiting.load(), run);
-        QCoreApplication::sendPostedEvents(m_controller.get(), QEvent::MetaCall);
+        QCoreApplication::sendPostedEvents(&s(), QEvent::MetaCall);
     }
     void finishWalks()
     {
         m_gate->releasedTo = ~quint64(0);
-        QThreadPool::globalInstance()->waitForDone();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+        settle();
     }
     void verifyResultState(const QByteArray &folder, const QString &items)
     {
@@ -97,7 +96,7 @@ private Q_SLOTS:
     {
         m_gate = std::make_shared<Gate>();
         openWindow(QSize(1100, 720));
-        c().setReportHook([gate = m_gate](quint64 run, std::uint64_t) { gate->pass(run); });
+        s().setReportHook([gate = m_gate](quint64 run, std::uint64_t) { gate->pass(run); });
     }
     void cleanup()
     {
@@ -110,7 +109,7 @@ private Q_SLOTS:
     {
         QVERIFY(shown("welcomeView") && !shown("chartView"));
         startHeld("selectFolderMainButton", m_a);
-        QCOMPARE(c().lastFolder(), m_a);
+        QCOMPARE(s().lastFolder(), m_a);
         // Before the walk has reported anything.
         verifyShown({"chartView", "progressLabel"}, true);
         verifyShown({"welcomeView", "tableView", "fileTableView", "selectFolderButton", "legendView",
@@ -118,7 +117,7 @@ private Q_SLOTS:
             false);
         QCOMPARE(text("titleLabel"), QFile::decodeName(m_a));
 
-        waitAtGate(c().runNumber());
+        waitAtGate(s().runNumber());
         QCOMPARE(text("progressLabel"), QStringLiteral("Analyzing..."));
         QVERIFY(text("selectedFolderItems").isEmpty());
         verifyShown({"selectedFolderItems", "stopButton", "loader"}, true);
@@ -126,8 +125,8 @@ private Q_SLOTS:
 
         const QLocale previous;
         QLocale::setDefault(QLocale(QLocale::German));
-        c().currentRun()->updateFolderProgress(~quint64(0));
-        QCoreApplication::sendPostedEvents(m_controller.get(), QEvent::MetaCall);
+        s().currentRun()->updateFolderProgress(~quint64(0));
+        QCoreApplication::sendPostedEvents(&s(), QEvent::MetaCall);
         QLocale::setDefault(previous);
         const QString count = QString::number(~quint64(0));
         QCOMPARE(text("progressLabel"), QStringLiteral("Analyzing... Items: %1").arg(count));
@@ -136,14 +135,14 @@ private Q_SLOTS:
         finishWalks();
         verifyResultState(m_a, QStringLiteral("Items: 5"));
         QVERIFY(text("progressLabel").isEmpty());
-        QVERIFY(c().filesToDelete().empty());
+        QVERIFY(s().filesToDelete().empty());
     }
 
     void stopShowsTheWelcomeViewAtOnceAndEndsTheProgressWithTheWalk()
     {
         startHeld("selectFolderMainButton", m_a);
-        waitAtGate(c().runNumber());
-        const std::weak_ptr<FolderVisualData> scanner = c().visualData();
+        waitAtGate(s().runNumber());
+        const std::weak_ptr<FolderVisualData> scanner = s().visualData();
         click("stopButton");
         QVERIFY(scanner.lock()->stopRequested());
         verifyWelcomeState();
@@ -177,14 +176,14 @@ private Q_SLOTS:
     void cancelKeepsTheResultAndRefreshWalksAgain()
     {
         runToResult(m_dirA.path());
-        const quint64 run = c().runNumber();
-        const auto rows = c().tableData();
+        const quint64 run = s().runNumber();
+        const auto rows = rowPaths();
         m_chooser->answers.push_back(QByteArray());
         click("selectFolderButton");
         finishWalks();
         QCOMPARE(m_chooser->asked, 2);
-        QCOMPARE(c().runNumber(), run);
-        QCOMPARE(c().tableData(), rows);
+        QCOMPARE(s().runNumber(), run);
+        QCOMPARE(rowPaths(), rows);
         verifyResultState(m_a, QStringLiteral("Items: 5"));
 
         QVERIFY(makeFile(m_dirA.filePath(QStringLiteral("extra.bin")), 0));
@@ -196,7 +195,7 @@ private Q_SLOTS:
 
         // A new folder empties the rows and the file list before its walk.
         startHeld("selectFolderButton", m_b);
-        QVERIFY(c().tableData().empty() && c().pathsData().isEmpty() && c().directoryItems().empty());
+        QVERIFY(s().rows().empty() && s().directoryItems().empty());
         QCOMPARE(child<QTableWidget>("tableView")->rowCount(), 0);
         finishWalks();
         verifyResultState(m_b, QStringLiteral("Items: 1"));
@@ -207,16 +206,16 @@ private Q_SLOTS:
     void aStoppedWalkEndingLateLeavesTheNewRunAlone()
     {
         startHeld("selectFolderMainButton", m_a);
-        const quint64 oldRun = c().runNumber();
+        const quint64 oldRun = s().runNumber();
         waitAtGate(oldRun);
-        const std::weak_ptr<AnalysisRun> oldTask = c().currentRun();
+        const std::weak_ptr<AnalysisRun> oldTask = s().currentRun();
         click("stopButton");
         startHeld("selectFolderMainButton", m_b);
-        waitAtGate(c().runNumber());
+        waitAtGate(s().runNumber());
 
         m_gate->releasedTo = oldRun;
         QTRY_VERIFY(oldTask.expired());
-        QCoreApplication::sendPostedEvents(m_controller.get(), QEvent::MetaCall);
+        QCoreApplication::sendPostedEvents(&s(), QEvent::MetaCall);
         QCOMPARE(text("progressLabel"), QStringLiteral("Analyzing..."));
         QVERIFY(text("selectedFolderItems").isEmpty());
         verifyShown({"progressLabel", "stopButton", "loader", "selectedFolderItems", "chartView"}, true);
@@ -229,10 +228,10 @@ private Q_SLOTS:
     void destroyingTheControllerDuringAWalkIsSafe()
     {
         startHeld("selectFolderMainButton", m_a);
-        const quint64 run = c().runNumber();
+        const quint64 run = s().runNumber();
         waitAtGate(run);
-        const std::weak_ptr<FolderVisualData> scanner = c().visualData();
-        const std::weak_ptr<AnalysisRun> task = c().currentRun();
+        const std::weak_ptr<FolderVisualData> scanner = s().visualData();
+        const std::weak_ptr<AnalysisRun> task = s().currentRun();
         m_controller.reset();
         QVERIFY(scanner.lock()->stopRequested());
         m_gate->releasedTo = run;
