@@ -150,14 +150,16 @@ void AnalysisSession::didSelectSector(const std::shared_ptr<DynamicStackedViewSe
     m_wasReduced = false;
     clearFilesToDelete();
 
+    // The bar shows the selection already; the records keep it, one per row, for the next time
+    // the row is shown.
     const auto node = sector->represented<FolderVisualData>();
-    if (node) {
-        for (auto &record : m_rows[size_t(row)].sectors) {
-            if (record->represented<FolderVisualData>() == node) {
-                record = sector;
-                break;
-            }
+    bool replaced = !node;
+    for (auto &record : m_rows[size_t(row)].sectors) {
+        if (!replaced && record->represented<FolderVisualData>() == node) {
+            record = sector;
+            replaced = true;
         }
+        record->setSelected(record == sector);
     }
     m_rows.resize(size_t(row) + 1);
     m_staleRows.clear();
@@ -174,6 +176,10 @@ void AnalysisSession::didRemoveSelectionInRow(qint64 row)
     if (row < 0)
         return;
     const ChangeBatch batch(*this);
+    if (size_t(row) < m_rows.size()) {
+        for (const auto &record : m_rows[size_t(row)].sectors)
+            record->setSelected(false);
+    }
     if (qint64(m_rows.size()) > row + 1) {
         m_rows.resize(size_t(row) + 1);
         m_staleRows.clear();
