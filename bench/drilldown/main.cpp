@@ -8,6 +8,7 @@
 // The fixture is made in the given folder if it is not there yet (kept for the next run), or in
 // a temporary folder that is removed at the end.
 
+#include "BackgroundLink.h"
 #include "ByteCount.h"
 #include "DynamicStackedView.h"
 #include "DynamicStackedViewBox.h"
@@ -137,7 +138,7 @@ public:
         m_window.show();
         m_window.openFolder(QFile::encodeName(root));
         while (m_window.session()->rows().empty() || m_window.session()->isListing()) {
-            QThreadPool::globalInstance()->waitForDone();
+            backgroundPool()->waitForDone();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
         }
         QCoreApplication::processEvents();

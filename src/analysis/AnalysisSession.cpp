@@ -60,10 +60,6 @@ AnalysisSession::AnalysisSession(QObject *parent)
     // Every mark the user changes (a click, the space key) ends in exactly one rebuild.
     connect(
         m_fileListModel, &FileListModel::checkMarksChanged, this, &AnalysisSession::fileSelectionsChanged);
-    // Our tasks wait for the disk, not for a core: a listing stuck on a dead network mount must not
-    // hold up a walk, nor the next listing.
-    QThreadPool *pool = QThreadPool::globalInstance();
-    pool->setMaxThreadCount(std::max(pool->maxThreadCount(), 4));
 }
 
 AnalysisSession::~AnalysisSession()
@@ -124,7 +120,7 @@ void AnalysisSession::updateFolder()
     // The task gets the path and the scanner now, on this thread.
     m_currentRun
         = std::make_shared<AnalysisRun>(m_link, m_runNumber, m_visualData, m_lastFolder, m_reportHook);
-    QThreadPool::globalInstance()->start([run = m_currentRun] { run->run(); });
+    backgroundPool()->start([run = m_currentRun] { run->run(); });
 }
 
 void AnalysisSession::walkStarted()

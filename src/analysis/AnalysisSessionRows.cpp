@@ -216,7 +216,7 @@ void AnalysisSession::listFolder(const QByteArray &path, Entries folderEntries)
     m_changes.entries = true;
     const Ticket ticket {Ticket::Listing, ++m_listingNumber};
     // Listings jump ahead of moves to the trash waiting for a thread.
-    QThreadPool::globalInstance()->start(
+    backgroundPool()->start(
         [link = m_link, ticket, path, entries = std::move(folderEntries), hook = m_listingHook,
             column = m_fileListModel->sortColumn(), order = m_fileListModel->sortOrder()]() mutable {
             if (hook)

@@ -64,7 +64,7 @@ void AnalysisSession::trashSelectedItems()
     for (size_t first = 0; first < entries.size(); first += TrashChunk) {
         Entries chunk(entries.begin() + qsizetype(first),
             entries.begin() + qsizetype(std::min(first + TrashChunk, entries.size())));
-        QThreadPool::globalInstance()->start([link = m_link, ticket, action, chunk = std::move(chunk)] {
+        backgroundPool()->start([link = m_link, ticket, action, chunk = std::move(chunk)] {
             std::vector<TrashResult> results;
             results.reserve(chunk.size());
             for (const Entry &entry : chunk) {

@@ -3,8 +3,23 @@
 #include "AnalysisSession.h"
 
 #include <QMetaObject>
+#include <QThread>
+#include <QThreadPool>
+
+#include <algorithm>
 
 namespace corvale {
+
+QThreadPool *backgroundPool()
+{
+    // Never destroyed: a listing stuck on a dead network mount must not hold up the program's end.
+    static QThreadPool *const pool = [] {
+        auto *made = new QThreadPool;
+        made->setMaxThreadCount(std::max(QThread::idealThreadCount(), 4));
+        return made;
+    }();
+    return pool;
+}
 
 void BackgroundLink::cut()
 {

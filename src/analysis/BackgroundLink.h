@@ -2,6 +2,8 @@
 
 #include <QtGlobal>
 
+class QThreadPool;
+
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -11,6 +13,12 @@
 namespace corvale {
 
 class AnalysisSession;
+
+// The threads of the program's background work: walks, folder listings, moves to the trash. Not
+// Qt's global pool: Qt's own painting parallelises large fills on that one and waits for them, so
+// a queue of moves there would freeze the window while it paints. At least four threads, as the
+// tasks wait for the disk rather than for a core.
+QThreadPool *backgroundPool();
 
 // What a background result belongs to. A walk and everything done to its result (moves to the
 // trash) carry the run's number; a folder listing carries the number of the listing it answers.

@@ -183,7 +183,7 @@ struct FileTable
 inline void settle()
 {
     for (int round = 0; round < 4; ++round) {
-        QThreadPool::globalInstance()->waitForDone();
+        backgroundPool()->waitForDone();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
     }
 }

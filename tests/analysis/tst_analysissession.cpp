@@ -115,7 +115,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, beforeTheTaskBegins);
         QVERIFY(makeFile(at("a/b"), 1));
-        QThreadPool *pool = QThreadPool::globalInstance();
+        QThreadPool *pool = backgroundPool();
         QSemaphore busy, started;
         if (beforeTheTaskBegins) {
             for (int i = 0; i < pool->maxThreadCount(); ++i)
@@ -173,7 +173,7 @@ private Q_SLOTS:
         m_session.reset();
         QVERIFY(scanner.lock()->stopRequested());
         gate->closed = false;
-        QThreadPool::globalInstance()->waitForDone();
+        backgroundPool()->waitForDone();
         QVERIFY(task.expired());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
     }
