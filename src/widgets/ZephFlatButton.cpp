@@ -169,7 +169,7 @@ void ZephFlatButton::cancelPress()
         setDown(false);
         flipState();
     }
-    emit released();
+    Q_EMIT released();
 }
 
 FlatButtonPlacement::Input ZephFlatButton::placementInput() const
@@ -241,7 +241,7 @@ void ZephFlatButton::mousePressEvent(QMouseEvent *event)
         setDown(true);
         flipState();
     }
-    emit pressed();
+    Q_EMIT pressed();
     event->accept();
 }
 
@@ -267,8 +267,8 @@ void ZephFlatButton::mouseReleaseEvent(QMouseEvent *event)
         flipState();
     else
         setDown(false);
-    emit released();
-    emit clicked(isChecked());
+    Q_EMIT released();
+    Q_EMIT clicked(isChecked());
 }
 
 void ZephFlatButton::leaveEvent(QEvent *event)
