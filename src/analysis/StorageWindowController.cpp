@@ -31,6 +31,9 @@ StorageWindowController::StorageWindowController(QWidget *parent)
 
     ui->splitter->setStretchFactor(0, 3);
     ui->splitter->setStretchFactor(1, 2);
+    // Three to two from the start: the file list is hidden until a result, which would otherwise
+    // leave it at its minimum width.
+    ui->splitter->setSizes({600, 400});
     ui->tableView->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     // A wrapped label inside nested layouts is not asked for its height at its width.
     ui->welcomeDescription->setMinimumHeight(
@@ -43,7 +46,6 @@ StorageWindowController::StorageWindowController(QWidget *parent)
     fileLayout->setSpacing(0);
     fileLayout->addWidget(ui->vibrantHR3);
     fileLayout->addWidget(ui->fileTableView);
-    ui->fileTableView->installEventFilter(this);
     ui->deleteView->attach(
         {ui->file1, ui->file2, ui->file3, ui->file4, ui->file5, ui->file6, ui->file7}, ui->trashTotal);
     ui->deleteView->raise();
@@ -95,6 +97,8 @@ void StorageWindowController::applyState()
         {ui->loader, walking},
         {ui->tableView, result},
         {ui->fileTableView, result},
+        // The file list's separator: no line across the empty area of a walk.
+        {ui->vibrantHR3, result},
         {ui->selectFolderButton, result},
         {ui->legendView, result},
         {ui->trashButton, result},
@@ -172,15 +176,6 @@ QColor StorageWindowController::spinnerColor() const
     if (m_windowAppearance == Appearance::VibrantDark)
         return QColor::fromRgbF(1, 1, 1, 0.6f);
     return QColor::fromRgbF(0, 0, 0, 0.3f);
-}
-
-bool StorageWindowController::eventFilter(QObject *watched, QEvent *event)
-{
-    // The separator belongs to the file list: no line across the empty area of a walk.
-    if (watched == ui->fileTableView
-        && (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent))
-        ui->vibrantHR3->setVisible(!ui->fileTableView->isHidden());
-    return QWidget::eventFilter(watched, event);
 }
 
 } // namespace corvale

@@ -124,7 +124,6 @@ public:
     QParallelAnimationGroup *welcomeAnimation() const { return m_welcomeAnimation; }
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     void changeEvent(QEvent *event) override;
