@@ -98,6 +98,7 @@ void AnalysisSession::updateFolder()
     m_visualData = std::make_shared<FolderVisualData>();
 
     m_rows.clear();
+    m_staleRows.clear();
     m_changes.rowsFrom = 0;
     m_root.reset();
     m_rootPath.clear();
@@ -173,6 +174,7 @@ void AnalysisSession::processData(std::shared_ptr<FolderVisualData> tree)
     // listed: otherwise it would show nothing the user could act on.
     Entries entries;
     m_rows = {Row {buildRow(*m_root, entries), m_rootPath}};
+    m_staleRows.clear();
     m_changes.rowsFrom = 0;
     listFolder(m_rootPath, std::move(entries));
     setState(State::Result);

@@ -152,8 +152,11 @@ std::shared_ptr<DynamicStackedViewSector> AnalysisSession::removeLinkToUrlProces
     const std::string_view item = view(path);
     const std::string &nodePath = node->path();
     if (item == nodePath) {
+        // Nothing of it is left to open either.
         node->setSize(0);
         node->setCount(0);
+        if (node->children())
+            node->setChildren(FolderVisualData::Children {});
     } else if (node->size() != 0 && !sector->isDisabled() && isBelow(item, nodePath)) {
         // An ordinary sector is a folder above the removed item.
         node->setSize(lessBy(node->size(), size));
