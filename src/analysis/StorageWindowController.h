@@ -15,6 +15,7 @@
 #include <optional>
 
 class QAction;
+class QFrame;
 class QMenu;
 
 namespace corvale {
@@ -153,7 +154,7 @@ private:
     QAction *m_showInFinderAction = nullptr;
     OrvSpinnerView *m_spinner = nullptr; // child widget inside the loader
     OrvSpinnerView *m_listingSpinner = nullptr;
-    QWidget *m_listingIndicator = nullptr;
+    QFrame *m_listingIndicator = nullptr;
     std::optional<QByteArray> m_menuFolder; // the folder of the sector whose menu opened last
 
     std::unique_ptr<FolderChooser> m_folderChooser;

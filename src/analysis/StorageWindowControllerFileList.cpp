@@ -14,6 +14,7 @@
 #include "ui_StorageWindowController.h"
 
 #include <QFile>
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -30,14 +31,20 @@ void StorageWindowController::setUpFileList()
     m_fileTableMenu->addAction(tr("Show in Finder"), this, &StorageWindowController::showInFinder);
     connect(table, &RightClickTable::rowClicked, this, &StorageWindowController::tableViewShouldSelectRow);
 
-    // While the loose files of the folder in view are listed, a note at the top of the list says so.
-    m_listingIndicator = new QWidget(table->viewport());
+    // While the loose files of the folder in view are listed, a note over the bottom of the list
+    // says so.
+    m_listingIndicator = new QFrame(table->viewport());
     m_listingIndicator->setObjectName(QStringLiteral("listingIndicator"));
+    m_listingIndicator->setFrameShape(QFrame::StyledPanel);
     m_listingIndicator->setAutoFillBackground(true);
+    m_listingIndicator->setBackgroundRole(QPalette::Window);
     auto *layout = new QHBoxLayout(m_listingIndicator);
-    layout->setContentsMargins(8, 4, 8, 4);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->setContentsMargins(10, 6, 12, 6);
+    layout->setSpacing(8);
     m_listingSpinner = new OrvSpinnerView(
-        OrvSpinnerView::nineCubeGridStyle, QColor::fromRgbF(0, 0, 0, 0.3f), 16, m_listingIndicator);
+        OrvSpinnerView::nineCubeGridStyle, QColor::fromRgbF(0, 0, 0, 0.3f), 18, m_listingIndicator);
+    m_listingSpinner->setFixedSize(18, 18);
     layout->addWidget(m_listingSpinner);
     layout->addWidget(new QLabel(tr("Listing files…"), m_listingIndicator));
     m_listingIndicator->hide();
@@ -48,10 +55,9 @@ void StorageWindowController::showEntries()
     const bool listing = m_session->isListing();
     m_listingIndicator->setVisible(listing);
     if (listing) {
-        m_listingIndicator->adjustSize();
         const QWidget *viewport = ui->fileTableView->viewport();
-        m_listingIndicator->move(viewport->width() - m_listingIndicator->width() - 4,
-            viewport->height() - m_listingIndicator->height() - 4);
+        m_listingIndicator->move((viewport->width() - m_listingIndicator->width()) / 2,
+            viewport->height() - m_listingIndicator->height() - 16);
         m_listingSpinner->setColor(spinnerColor());
         m_listingSpinner->startAnimating();
     } else {
