@@ -206,8 +206,9 @@ void ScanFileReader::readMetadata(JsonInput &input, ScanMetadata &metadata)
 
 void ScanFileReader::readInfo(JsonInput &input, Info &info)
 {
-    info = Info {std::move(info.name)};
-    info.name.clear();
+    std::string name = std::move(info.name); // keeps its buffer from entry to entry
+    info = {};
+    info.name = std::move(name);
     input.expect('{', "an entry ('{')");
     if (input.take('}'))
         return;

@@ -250,6 +250,11 @@ bool ScanFileWriter::write(const std::string &path, const FolderVisualData &root
     const ScanMetadata &metadata, ScanFileError &error)
 {
     error = {};
+    if (root.path().empty() || root.path().front() != '/') {
+        error.kind = ScanFileError::Kind::Io;
+        error.message = "The scan has no folder to save.";
+        return false;
+    }
     std::string partial;
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
