@@ -18,7 +18,6 @@ using Kind = ScanFileError::Kind;
 struct ScanFileReader::Info
 {
     std::string name;
-    std::size_t nameLength = 0;
     bool hasName = false;
     std::uint64_t asize = 0;
     std::uint64_t dsize = 0;
@@ -67,12 +66,19 @@ ScanFileReader::~ScanFileReader() = default;
 std::optional<ScanFile> ScanFileReader::read(const std::string &path)
 {
     m_error = {};
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking on the open: a FIFO nobody writes to then reads as empty instead of hanging.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    int failure = fd < 0 ? errno : 0;
     struct stat st;
-    if (fd < 0 || ::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (!failure && ::fstat(fd, &st) != 0)
+        failure = errno;
+    else if (!failure && S_ISDIR(st.st_mode))
+        failure = EISDIR;
+    else if (!failure && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+        failure = errno;
+    if (failure) {
         m_error.kind = Kind::Io;
-        m_error.message
-            = std::string("The file could not be opened: ") + std::strerror(fd < 0 ? errno : EISDIR) + ".";
+        m_error.message = std::string("The file could not be opened: ") + std::strerror(failure) + ".";
         if (fd >= 0)
             ::close(fd);
         return std::nullopt;
@@ -224,9 +230,8 @@ void ScanFileReader::readInfo(JsonInput &input, Info &info)
         }
         switch (k) {
         case Name:
-            info.nameLength = input.readString(&info.name, maxNameLength + 1);
             info.hasName = true;
-            if (info.nameLength > maxNameLength)
+            if (input.readString(&info.name, maxNameLength + 1) > maxNameLength)
                 input.fail(
                     Kind::TooLarge, "A name is longer than " + std::to_string(maxNameLength) + " bytes");
             break;

@@ -250,6 +250,8 @@ private slots:
         // A save that fails leaves nothing behind and says why.
         ::unlink(ncduExport.c_str());
         ::unlink(saved.c_str());
+        QVERIFY(!ScanFileWriter::write(
+            saved, *scanner.visualizePath(tree / "missing"), nullptr, metadata, error));
         QVERIFY(!ScanFileWriter::write(tree / "missing/scan.json", *walked, nullptr, metadata, error));
         QCOMPARE(error.kind, ScanFileError::Kind::Io);
         QVERIFY(QByteArray(error.message.c_str()).contains("No such file"));
@@ -264,7 +266,8 @@ private slots:
                     "{\"name\":\"\xff\\u00e9\\ud83d\\ude00\\udc00\",\"asize\":1,\"read_error\":true},"
                     "[{\"name\":\"d\",\"read_error\":true},{\"name\":\"f\",\"asize\":2,\"dsize\":4}],"
                     "[{\"name\":\"proc\",\"excluded\":\"othfs\"}],"
-                    "{\"name\":\"p\",\"excluded\":\"pattern\",\"uid\":0}],{\"future\":1}]", 1);
+                    "{\"name\":\"p\",\"excluded\":\"pattern\",\"uid\":0}],{\"future\":1}]",
+                1);
         QVERIFY(scan.root);
         QCOMPARE(scan.root->path(), std::string("/r"));
         QCOMPARE(scan.metadata.timestamp, std::int64_t(-5));
@@ -378,11 +381,19 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text.c_str()) == qint64(text.size()));
         file.close();
         QCOMPARE(readOrFail(path).root->count(), std::uint64_t(2 * levels));
+        // A FIFO nobody writes to is an empty file, not a hang; a folder or a missing file
+        // cannot be opened.
+        QVERIFY(::mkfifo((tree / "fifo").c_str(), 0644) == 0);
+        const std::pair<std::string, ScanFileError::Kind> unreadable[]
+            = {{tree / "fifo", ScanFileError::Kind::NotAScanFile}, {tree.path(), ScanFileError::Kind::Io},
+                {tree / "missing", ScanFileError::Kind::Io}};
+        for (const auto &[name, kind] : unreadable) {
+            QVERIFY(!reader.read(name));
+            QCOMPARE(reader.error().kind, kind);
+        }
         reader.requestStop();
         QVERIFY(!reader.read(path));
         QCOMPARE(reader.error().kind, ScanFileError::Kind::Stopped);
-        QVERIFY(!reader.read(tree / "missing.json"));
-        QCOMPARE(reader.error().kind, ScanFileError::Kind::Io);
     }
 };
 
