@@ -15,8 +15,8 @@ class FolderVisualData;
 //
 // Compact: one 32-byte record per file and every name in one shared buffer, no object per
 // file; asked for per folder node. Built by ScanFileReader and not changed afterwards, so any
-// thread may read it. It holds plain pointers to the nodes of its tree as keys: the tree must
-// outlive it (ScanFile keeps the two together).
+// thread may read it. Its keys are the addresses of its tree's nodes, never followed: ask it
+// only about nodes of that tree (ScanFile keeps the two together).
 class LooseFileTable
 {
 public:
@@ -79,6 +79,7 @@ private:
         std::uint64_t size;
         std::uint64_t allocatedSize;
     };
+    static_assert(sizeof(Record) == 32);
     struct Link
     {
         std::size_t file;

@@ -374,7 +374,8 @@ void ScanFileReader::addFile(JsonInput &input, Level &level, Info &info)
     checkName(input, info, false);
     add(input, level.count, info.hasSummary ? info.summary : 1);
     add(input, level.size, info.asize);
-    const bool linked = (info.hardLinked || info.nlink > 1) && info.hasIno;
+    // A summary entry stands for files of its own and is never one of a hard link's names.
+    const bool linked = (info.hardLinked || info.nlink > 1) && info.hasIno && !info.hasSummary;
     const std::uint64_t device = info.hasDev ? info.dev : level.folder.device;
     if (!linked || m_seenLinks.emplace(device, info.ino).second)
         add(input, level.allocated, info.dsize);
