@@ -32,9 +32,9 @@ struct StackedBarLayout
 
     // Two passes, linear in the number of shares: the first hides boxes narrower than one
     // point (their width and a spacing go back to the available width, their share leaves R),
-    // the second places the visible ones from the left, widened by 1/R to fill the bar. When the
-    // gaps of all boxes alone are wider than the bar, the boxes narrower than a point on the
-    // whole bar are hidden before the first pass, which then sees only the others.
+    // the second places the visible ones from the left, widened by 1/R to fill the bar. Boxes
+    // narrower than a point on the whole bar are hidden before the first pass, which then sees
+    // only the others; and if nothing is left visible, the largest non-zero share shows alone.
     static StackedBarLayout compute(
         std::span<const float> shares, double width, double height, double spacing);
 

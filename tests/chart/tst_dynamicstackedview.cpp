@@ -2,6 +2,7 @@
 #include "DynamicStackedViewBox.h"
 #include "DynamicStackedViewDelegate.h"
 #include "DynamicStackedViewPopup.h"
+#include "StackedBarLayout.h"
 
 #include <QCursor>
 #include <QMenu>
@@ -96,6 +97,37 @@ private slots:
         sectors[1]->setSectorPercentage(0.25f);
         bar->updateLayout();
         QVERIFY(bar->boxForSector(sectors[1]) && bar->boxForSector(sectors[1])->isVisible());
+    }
+
+    void barWithASizeIsNeverBlank_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("width");
+        // The first sector holds half, the others share the rest: at a width just below the count
+        // of sectors the gaps left no room to measure against, and nothing was drawn.
+        const std::pair<int, QList<int>> rows[] {
+            {400, {398, 399, 400, 401}}, {300, {299, 300}}, {801, {800, 801}}};
+        for (const auto &[count, widths] : rows) {
+            for (int width : widths)
+                QTest::addRow("%d sectors, %d wide", count, width) << count << width;
+        }
+    }
+    void barWithASizeIsNeverBlank()
+    {
+        QFETCH(int, count);
+        QFETCH(int, width);
+        Sectors sectors {makeSector(0.5f, u"half"_qs)};
+        std::vector<float> shares {0.5f};
+        for (int i = 1; i < count; ++i) {
+            shares.push_back(0.5f / float(count - 1));
+            sectors.push_back(makeSector(shares.back(), u"sliver"_qs));
+        }
+        const auto layout = StackedBarLayout::compute(shares, width, 70, 1.0);
+        QVERIFY(layout.boxes[0].placed);
+        auto *bar = showBar(width, sectors);
+        auto *half = bar->boxForSector(sectors[0]);
+        QVERIFY(half && half->isVisible());
+        QCOMPARE(half->geometry(), QRect(QPoint(0, int(bar->stripRect().top())), QSize(width, 50)));
     }
 
     void clickSelectsMovesAndRemovesWhileTheBarIsRebuilt()
