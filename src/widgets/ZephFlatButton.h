@@ -103,6 +103,9 @@ public:
     // Where the image and the title are drawn now (see FlatButtonPlacement).
     std::optional<QRect> imageFrame() const;
     std::optional<QRect> titleFrame() const;
+    // The keyboard focus ring: the palette's highlight, unless it is too close to the background
+    // (the window fills the button with the accent colour, which is the highlight).
+    QColor focusRingColor() const;
 
     QSize sizeHint() const override;
 

@@ -125,6 +125,37 @@ private slots:
         QCOMPARE(toggled.size(), 1);
     }
 
+    void focusRingStandsOutFromTheFill_data()
+    {
+        QTest::addColumn<QColor>("fill"); // invalid: the palette's highlight, as the window's accent
+        QTest::addColumn<QColor>("title");
+        QTest::newRow("accent fill") << QColor() << QColor(Qt::white);
+        QTest::newRow("no fill") << QColor(Qt::transparent) << QColor(Qt::black);
+        QTest::newRow("fill the colour of the title") << QColor(Qt::white) << QColor(Qt::white);
+    }
+    void focusRingStandsOutFromTheFill()
+    {
+        QFETCH(QColor, fill);
+        QFETCH(QColor, title);
+        QWidget window;
+        window.resize(200, 100);
+        auto *button = new ZephFlatButton(&window);
+        button->setGeometry(20, 20, 120, 40);
+        button->setBackgroundNormalColor(
+            fill.isValid() ? fill : button->palette().color(QPalette::Highlight));
+        button->setTitleNormalColor(title);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        button->clearFocus(); // the window gave it focus on showing, not by the keyboard
+        button->setFocus(Qt::TabFocusReason);
+        QVERIFY(button->hasFocus());
+        const QImage image = button->grab().toImage();
+        const int ring = qGray(image.pixel(1, 20));
+        const int inside = qGray(image.pixel(60, 20));
+        QVERIFY2(qAbs(ring - inside) > 60, qPrintable(QStringLiteral("%1 on %2").arg(ring).arg(inside)));
+    }
+
     void placement()
     {
         // Button 100 × 60 and title 40 × 14 unless said otherwise, image 16 × 16, spacing 8.
