@@ -150,7 +150,6 @@ void DynamicStackedView::updateLayout()
         box->setVisible(!layout.boxes[i].hidden);
     }
 
-    const QPoint pointer = QCursor::pos();
     const QPointF stripOrigin = m_stripRect.topLeft();
     for (std::size_t i = 0; i < layout.boxes.size(); ++i) {
         const auto &placement = layout.boxes[i];
@@ -159,10 +158,48 @@ void DynamicStackedView::updateLayout()
         auto *box = ensureBox(m_boxIndex[i]);
         box->show();
         // A box spans the strip's height, so its frame reads the same from either origin.
-        box->setFrame(placement.frame.translated(stripOrigin), pointer);
-        if (box == m_highlightedBox)
-            m_popup->move(StackedBarLayout::anchoredPopupX(placement.frame), popupTop());
+        box->setFrame(placement.frame.translated(stripOrigin));
     }
+    recheckPointer();
+}
+
+void DynamicStackedView::recheckPointer()
+{
+    DynamicStackedViewBox *target = boxAt(QCursor::pos());
+    for (auto *box : m_boxes) {
+        if (box && box != target && !box->isSelected())
+            box->setHighlighted(false);
+    }
+    if (target)
+        target->mouseEntered();
+    else
+        changeHighlight(nullptr);
+    if (m_highlightedBox && m_popup->isVisible()) {
+        m_popup->move(StackedBarLayout::anchoredPopupX(m_highlightedBox->frame(), width()), popupTop());
+    }
+}
+
+DynamicStackedViewBox *DynamicStackedView::boxAt(const QPoint &globalPointer) const
+{
+    if (!isVisible())
+        return nullptr;
+    const QPoint point = mapFromGlobal(globalPointer);
+    // What an ancestor clips away is not under the pointer: a row sliding in starts above its
+    // cell, over the row the pointer is on.
+    QRect shown = rect();
+    QPoint origin;
+    for (const QWidget *widget = this; !widget->isWindow() && widget->parentWidget();
+         widget = widget->parentWidget()) {
+        origin -= widget->pos();
+        shown &= QRect(origin, widget->parentWidget()->size());
+    }
+    if (!shown.contains(point))
+        return nullptr;
+    for (auto *box : m_boxes) {
+        if (box && !box->isHidden() && box->geometry().contains(point))
+            return box;
+    }
+    return nullptr;
 }
 
 void DynamicStackedView::changeSelection(DynamicStackedViewBox *box, bool silent)
@@ -240,8 +277,7 @@ void DynamicStackedView::changeHighlight(DynamicStackedViewBox *box)
     // A null text shows as an empty line.
     m_popup->setTexts(sector ? sector->title() : QString(), sector ? sector->subtitle() : QString());
     m_popup->show();
-    const QRectF inStrip = box->frame().translated(-m_stripRect.topLeft());
-    m_popup->move(StackedBarLayout::popupX(inStrip, barSize().width()), popupTop());
+    m_popup->move(StackedBarLayout::popupX(box->frame(), width()), popupTop());
     m_highlightedBox = box;
 }
 
@@ -268,6 +304,11 @@ QSize DynamicStackedView::sizeHint() const
 void DynamicStackedView::resizeEvent(QResizeEvent *)
 {
     updateLayout();
+}
+
+void DynamicStackedView::moveEvent(QMoveEvent *)
+{
+    recheckPointer();
 }
 
 void DynamicStackedView::paintEvent(QPaintEvent *)

@@ -63,9 +63,14 @@ public:
     // Told by a box just before its context menu opens.
     void toOpenMenu(DynamicStackedViewBox *box);
 
-    // The layout pass: hides slivers, places the boxes, re-anchors the popup. Runs on resize,
-    // on a spacing change, after setData and after each selection change.
+    // The layout pass: hides slivers, places the boxes, then re-checks the pointer. Runs on
+    // resize, on a spacing change, after setData and after each selection change.
     void updateLayout();
+    // Highlights the box under the pointer, if it is really there to see (not clipped away by
+    // an ancestor), and no other; shows the popup for it, at its left edge and kept on the bar,
+    // or hides the popup. Called after each layout pass and each move of the bar; whoever moves
+    // an ancestor of the bar under a still pointer (a row sliding in) calls it too.
+    void recheckPointer();
     // Shows the faint empty-bar track in the current light or dark palette, if there are no sectors.
     void appearanceChanged();
 
@@ -83,11 +88,13 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
     DynamicStackedViewBox *ensureBox(std::size_t index);
+    DynamicStackedViewBox *boxAt(const QPoint &globalPointer) const;
     void discardBoxes();
 
     Sectors m_sectors;

@@ -4,7 +4,6 @@
 #include "HexColor.h"
 
 #include <QContextMenuEvent>
-#include <QCursor>
 #include <QGraphicsDropShadowEffect>
 #include <QPainter>
 #include <QPainterPath>
@@ -88,11 +87,6 @@ QColor DynamicStackedViewBox::borderColor()
 
 void DynamicStackedViewBox::setFrame(const QRectF &frame)
 {
-    setFrame(frame, QCursor::pos());
-}
-
-void DynamicStackedViewBox::setFrame(const QRectF &frame, const QPoint &globalPointer)
-{
     const double w = frame.width();
     const double h = frame.height();
     if (w > 30 && h > 14) {
@@ -106,7 +100,6 @@ void DynamicStackedViewBox::setFrame(const QRectF &frame, const QPoint &globalPo
     const int top = int(std::round(frame.top()));
     setGeometry(left, top, int(std::round(frame.right())) - left, int(std::round(frame.bottom())) - top);
     update();
-    recheckPointer(globalPointer);
 }
 
 void DynamicStackedViewBox::mouseEntered()
@@ -122,19 +115,6 @@ void DynamicStackedViewBox::mouseExited()
         setHighlighted(false);
     if (auto *view = stackedView())
         view->changeHighlight(nullptr);
-}
-
-void DynamicStackedViewBox::recheckPointer()
-{
-    recheckPointer(QCursor::pos());
-}
-
-void DynamicStackedViewBox::recheckPointer(const QPoint &globalPointer)
-{
-    if (rect().contains(mapFromGlobal(globalPointer)))
-        mouseEntered();
-    else
-        mouseExited();
 }
 
 DynamicStackedView *DynamicStackedViewBox::stackedView() const

@@ -86,19 +86,27 @@ StackedBarLayout StackedBarLayout::compute(
     return layout;
 }
 
-int StackedBarLayout::popupX(const QRectF &frame, double barWidth)
+namespace {
+
+int keptOnBar(double x, double barWidth, int popupWidth)
 {
-    double x = frame.x() + frame.width() * 0.5 - kPopupWidth * 0.5;
     if (x < 0)
         x = 0;
-    if (x + kPopupWidth > barWidth)
-        x = barWidth - kPopupWidth;
+    if (x + popupWidth > barWidth)
+        x = barWidth - popupWidth;
     return int(std::round(x));
 }
 
-int StackedBarLayout::anchoredPopupX(const QRectF &frame)
+} // namespace
+
+int StackedBarLayout::popupX(const QRectF &frame, double barWidth, int popupWidth)
 {
-    return int(std::round(frame.x()));
+    return keptOnBar(frame.x() + frame.width() * 0.5 - popupWidth * 0.5, barWidth, popupWidth);
+}
+
+int StackedBarLayout::anchoredPopupX(const QRectF &frame, double barWidth, int popupWidth)
+{
+    return keptOnBar(frame.x(), barWidth, popupWidth);
 }
 
 } // namespace corvale

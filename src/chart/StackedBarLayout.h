@@ -41,9 +41,10 @@ struct StackedBarLayout
     // Where the popup goes when box `frame` (strip coordinates; the strip starts at x 0) is
     // highlighted: centred over the box, kept within the bar, rounded half away from zero.
     // A bar narrower than the popup gives a negative x.
-    static int popupX(const QRectF &frame, double barWidth);
-    // Where the layout re-anchors the popup of the highlighted box: its left edge, rounded.
-    static int anchoredPopupX(const QRectF &frame);
+    static int popupX(const QRectF &frame, double barWidth, int popupWidth = kPopupWidth);
+    // Where a layout pass re-anchors the popup of the highlighted box: at its left edge, rounded,
+    // and kept within the bar as hovering keeps it.
+    static int anchoredPopupX(const QRectF &frame, double barWidth, int popupWidth = kPopupWidth);
 
     static constexpr int kPopupWidth = 120;
     static constexpr int kPopupHeight = 36;

@@ -254,6 +254,48 @@ private slots:
         QVERIFY(bar->popup()->isHidden());
     }
 
+    void labelStaysOnTheBarAfterEachPass()
+    {
+        const Sectors sectors {makeSector(0.875f, u"a"_qs), makeSector(0.125f, u"Mail"_qs, u"2.25 GB"_qs)};
+        auto *bar = showBar(400, sectors);
+        auto *last = bar->boxForSector(sectors[1]);
+        QTest::mouseMove(last, QPoint(20, 20));
+        QTRY_COMPARE(bar->highlightedBox(), last);
+        const auto labelOnBar
+            = [&] { return bar->popup()->isVisible() && bar->rect().contains(bar->popup()->geometry()); };
+        click(last);
+        QVERIFY(labelOnBar());
+        bar->resize(401, bar->height());
+        QVERIFY(labelOnBar());
+    }
+
+    // A new row starts above its cell, over the row the pointer is on, and slides down (as
+    // VisualDataCell does): only a box really under the pointer shows its label.
+    void slidingRowShowsOnlyTheLabelUnderThePointer()
+    {
+        m_window = std::make_unique<QWidget>();
+        m_window->setGeometry(100, 100, 400, 300);
+        auto *cell = new QWidget(m_window.get());
+        cell->setGeometry(0, 150, 400, 110);
+        auto *content = new QWidget(cell);
+        auto *bar = new DynamicStackedView(content);
+        bar->setGeometry(0, 0, 400, 74);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        for (const int pointerY : {-50, 50}) {
+            QCursor::setPos(cell->mapToGlobal(QPoint(200, pointerY)));
+            QCoreApplication::processEvents();
+            content->setGeometry(0, -100, 400, 74);
+            bar->setData({makeSector(1.0f, u"new"_qs)});
+            QVERIFY(bar->popup()->isHidden()); // clipped away by the cell, wherever the pointer is
+            content->move(0, 10);
+            bar->recheckPointer();
+            QCOMPARE(bar->popup()->isVisible(), pointerY > 0);
+            QCOMPARE(bar->boxForSector(bar->sectors()[0])->backgroundColor(),
+                QColor(pointerY > 0 ? Qt::green : Qt::blue));
+        }
+    }
+
     void contextMenuTellsTheDelegateFirst()
     {
         QMenu menu;
