@@ -175,7 +175,8 @@ void DynamicStackedView::recheckPointer()
     else
         changeHighlight(nullptr);
     if (m_highlightedBox && m_popup->isVisible()) {
-        m_popup->move(StackedBarLayout::anchoredPopupX(m_highlightedBox->frame(), width()), popupTop());
+        m_popup->move(StackedBarLayout::anchoredPopupX(m_highlightedBox->frame(), width(), m_popup->width()),
+            popupTop());
     }
 }
 
@@ -275,9 +276,11 @@ void DynamicStackedView::changeHighlight(DynamicStackedViewBox *box)
     if (sector && sector->noHint())
         return;
     // A null text shows as an empty line.
-    m_popup->setTexts(sector ? sector->title() : QString(), sector ? sector->subtitle() : QString());
+    const int barWidth = width();
+    m_popup->setTexts(sector ? sector->title() : QString(), sector ? sector->subtitle() : QString(),
+        sector ? sector->sectorPercentage() : 0.0f, barWidth);
     m_popup->show();
-    m_popup->move(StackedBarLayout::popupX(box->frame(), width()), popupTop());
+    m_popup->move(StackedBarLayout::popupX(box->frame(), barWidth, m_popup->width()), popupTop());
     m_highlightedBox = box;
 }
 

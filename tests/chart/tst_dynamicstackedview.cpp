@@ -221,15 +221,15 @@ private slots:
         QTRY_COMPARE(bar->highlightedBox(), left);
         QVERIFY(!bar->popup()->isHidden());
         QCOMPARE(bar->popup()->title(), u"left"_qs);
-        QCOMPARE(bar->popup()->subtitle(), u"1 GB"_qs);
+        QCOMPARE(bar->popup()->subtitle(), u"1 GB · 40 %"_qs);
         QCOMPARE(left->backgroundColor(), sectors[0]->highlightColor());
 
-        // No title, no subtitle: both lines empty.
+        // No title, no subtitle: an empty first line.
         auto *untitled = bar->boxForSector(sectors[1]);
         QTest::mouseMove(untitled, QPoint(20, 20));
         QTRY_COMPARE(bar->highlightedBox(), untitled);
         QCOMPARE(bar->popup()->title(), QString());
-        QCOMPARE(bar->popup()->subtitle(), QString());
+        QCOMPARE(bar->popup()->subtitle(), u"30 %"_qs); // no size: the share alone
         QCOMPARE(left->backgroundColor(), sectors[0]->color());
 
         // A noHint box never shows or moves the popup.
@@ -267,6 +267,37 @@ private slots:
         QVERIFY(labelOnBar());
         bar->resize(401, bar->height());
         QVERIFY(labelOnBar());
+
+        // A second line longer than the label widens it, never past the bar.
+        sectors[1]->setSubtitle(u"999.99 GB of a longer sort of line"_qs);
+        bar->changeHighlight(last);
+        QVERIFY(bar->popup()->width() > 120);
+        QVERIFY(labelOnBar());
+        bar->resize(100, bar->height());
+        bar->changeHighlight(bar->boxForSector(sectors[0]));
+        QVERIFY(labelOnBar());
+    }
+
+    void shareIsWrittenTheLocaleWay_data()
+    {
+        QTest::addColumn<float>("share");
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("text");
+        const QLocale english(QLocale::English), german(QLocale::German);
+        QTest::newRow("whole from ten on") << 0.514f << english << u"51 %"_qs;
+        QTest::newRow("9.96 rounds to ten") << 0.0996f << english << u"10 %"_qs;
+        QTest::newRow("a tenth below ten") << 0.047f << english << u"4.7 %"_qs;
+        QTest::newRow("no zero tenth") << 0.04f << english << u"4 %"_qs;
+        QTest::newRow("German decimal comma") << 0.047f << german << u"4,7 %"_qs;
+        QTest::newRow("too small for a tenth, not zero") << 0.0004f << english << u"< 0.1 %"_qs;
+        QTest::newRow("zero") << 0.0f << english << u"0 %"_qs;
+    }
+    void shareIsWrittenTheLocaleWay()
+    {
+        QFETCH(float, share);
+        QFETCH(QLocale, locale);
+        QFETCH(QString, text);
+        QCOMPARE(DynamicStackedViewPopup::shareText(share, locale), text);
     }
 
     // A new row starts above its cell, over the row the pointer is on, and slides down (as

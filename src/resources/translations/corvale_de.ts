@@ -47,6 +47,21 @@
     </message>
 </context>
 <context>
+    <name>corvale::DynamicStackedViewPopup</name>
+    <message>
+        <source>&lt; %1 %</source>
+        <translation>&lt;&#xa0;%1&#xa0;%</translation>
+    </message>
+    <message>
+        <source>%1 %</source>
+        <translation>%1&#xa0;%</translation>
+    </message>
+    <message>
+        <source>%1 · %2</source>
+        <translation>%1 · %2</translation>
+    </message>
+</context>
+<context>
     <name>corvale::FileListModel</name>
     <message>
         <source>System file</source>
