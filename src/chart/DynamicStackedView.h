@@ -80,6 +80,18 @@ public:
     // The empty-bar track's colour; invalid when the strip is clear.
     QColor trackColor() const { return m_trackColor; }
     DynamicStackedViewBox *boxForSector(const std::shared_ptr<DynamicStackedViewSector> &sector) const;
+    // The boxes the last layout pass showed, left to right.
+    const std::vector<DynamicStackedViewBox *> &visibleBoxes() const { return m_visibleBoxes; }
+
+    // The sector with the keyboard focus: always a visible box, or none on a bar without one.
+    // It stays on its record through setData; else it goes to the selected sector, else to the
+    // first visible one.
+    DynamicStackedViewBox *focusedBox() const { return m_focusedBox; }
+    void setFocusedBox(DynamicStackedViewBox *box);
+    // The focus ring is drawn: the bar has focus, gained or last used by the keyboard.
+    bool isFocusShown() const;
+    // Told by a box on a mouse press: the keyboard focus follows, without its ring.
+    void boxPressed(DynamicStackedViewBox *box);
     DynamicStackedViewBox *highlightedBox() const { return m_highlightedBox; }
     DynamicStackedViewPopup *popup() const { return m_popup; }
     int popupTop() const;
@@ -91,10 +103,16 @@ protected:
     void moveEvent(QMoveEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     DynamicStackedViewBox *ensureBox(std::size_t index);
     DynamicStackedViewBox *boxAt(const QPoint &globalPointer) const;
+    DynamicStackedViewBox *defaultFocusBox() const;
+    void showFocus();
     void discardBoxes();
 
     Sectors m_sectors;
@@ -104,7 +122,9 @@ private:
     std::unordered_map<const DynamicStackedViewSector *, std::size_t> m_indexOfSector;
     std::vector<DynamicStackedViewBox *> m_boxes; // by first position; nullptr until needed
     DynamicStackedViewPopup *m_popup = nullptr;
+    std::vector<DynamicStackedViewBox *> m_visibleBoxes;
     QPointer<DynamicStackedViewBox> m_highlightedBox;
+    QPointer<DynamicStackedViewBox> m_focusedBox;
     DynamicStackedViewDelegate *m_delegate = nullptr;
     QRectF m_stripRect;
     QColor m_trackColor;
@@ -112,6 +132,7 @@ private:
     int m_cornerRadius = 0;
     // A selection is shown: boxes made from now on start dimmed like the other unselected ones.
     bool m_dimUnselected = false;
+    bool m_focusVisible = false;
 };
 
 } // namespace corvale

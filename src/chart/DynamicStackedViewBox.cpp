@@ -143,13 +143,52 @@ void DynamicStackedViewBox::paintEvent(QPaintEvent *)
         painter.drawText(m_titleRect, Qt::AlignCenter, text);
     }
     // Drawn last and inside the bounds, over the title, as a layer border is.
+    painter.setBrush(Qt::NoBrush);
     if (m_borderWidth > 0) {
         const double half = m_borderWidth / 2;
         const double radius = std::max(0.0, m_cornerRadius - half);
         painter.setPen(QPen(borderColor(), m_borderWidth));
-        painter.setBrush(Qt::NoBrush);
         painter.drawRoundedRect(bounds.adjusted(half, half, -half, -half), radius, radius);
     }
+    if (m_focusMark) {
+        // White edged with black reads on every sector colour, at full strength on a dimmed box,
+        // inside the selection border so that the two never hide each other.
+        painter.setOpacity(1.0);
+        const double inset = std::min(4.5, bounds.width() / 4);
+        const QRectF ring = bounds.adjusted(inset, inset, -inset, -inset);
+        painter.setPen(QPen(QColor(0, 0, 0, 170), 3.5));
+        painter.drawRoundedRect(ring, 2, 2);
+        painter.setPen(QPen(Qt::white, 1.5));
+        painter.drawRoundedRect(ring, 2, 2);
+    }
+}
+
+void DynamicStackedViewBox::setFocusMark(bool shown)
+{
+    if (m_focusMark == shown)
+        return;
+    m_focusMark = shown;
+    update();
+}
+
+void DynamicStackedViewBox::click()
+{
+    // No drag test: the release that ends any press on the box is a click.
+    m_selected = !m_selected;
+    if (auto *view = stackedView())
+        view->changeSelection(this, false);
+}
+
+void DynamicStackedViewBox::openMenu(const QPoint &globalPos)
+{
+    if (!m_menu)
+        return;
+    const QPointer<DynamicStackedViewBox> self(this);
+    // The bar (and through it the delegate) prepares the shared menu for this sector first.
+    if (auto *view = stackedView())
+        view->toOpenMenu(this);
+    if (self && m_menu)
+        m_menu->exec(globalPos);
 }
 
 void DynamicStackedViewBox::enterEvent(QEnterEvent *)
@@ -166,6 +205,8 @@ void DynamicStackedViewBox::mousePressEvent(QMouseEvent *event)
 {
     // Accepting the press makes the release come here even when it happens outside the box.
     event->setAccepted(event->button() == Qt::LeftButton);
+    if (auto *view = stackedView())
+        view->boxPressed(this);
 }
 
 void DynamicStackedViewBox::mouseReleaseEvent(QMouseEvent *event)
@@ -174,23 +215,13 @@ void DynamicStackedViewBox::mouseReleaseEvent(QMouseEvent *event)
         QWidget::mouseReleaseEvent(event);
         return;
     }
-    // No drag test: the release that ends any press on the box is a click.
-    m_selected = !m_selected;
-    if (auto *view = stackedView())
-        view->changeSelection(this, false);
+    click();
 }
 
 void DynamicStackedViewBox::contextMenuEvent(QContextMenuEvent *event)
 {
     event->accept();
-    if (!m_menu)
-        return;
-    const QPointer<DynamicStackedViewBox> self(this);
-    // The bar (and through it the delegate) prepares the shared menu for this sector first.
-    if (auto *view = stackedView())
-        view->toOpenMenu(this);
-    if (self && m_menu)
-        m_menu->exec(event->globalPos());
+    openMenu(event->globalPos());
 }
 
 } // namespace corvale

@@ -61,6 +61,14 @@ public:
 
     void mouseEntered();
     void mouseExited();
+    // What a left click does: flips `selected` and asks the bar to apply it (keys call it too).
+    void click();
+    // Tells the bar, then opens the sector's context menu at `globalPos`; nothing without a menu.
+    void openMenu(const QPoint &globalPos);
+
+    // The bar's keyboard focus ring, drawn inside the box.
+    bool hasFocusMark() const { return m_focusMark; }
+    void setFocusMark(bool shown);
 
     // Cuts the box from its bar before the bar discards it: it sends nothing more.
     void detachFromView() { m_detached = true; }
@@ -89,6 +97,7 @@ private:
     bool m_titleShown = true;
     bool m_selected = false;
     bool m_detached = false;
+    bool m_focusMark = false;
 };
 
 } // namespace corvale

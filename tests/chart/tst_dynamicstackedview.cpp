@@ -5,6 +5,7 @@
 #include "StackedBarLayout.h"
 
 #include <QCursor>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
@@ -43,6 +44,23 @@ struct RecordingDelegate : DynamicStackedViewDelegate
     }
     QStringList calls;
     std::function<void()> onSelect;
+};
+
+// Records the keys that reach the window: those the bar leaves to it.
+struct KeyRecorder : QObject
+{
+    explicit KeyRecorder(QStringList &keys)
+        : keys(keys)
+    { }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        // QTest presses a modifier on its own before the key it modifies.
+        if (event->type() == QEvent::KeyPress && key->key() != Qt::Key_Shift && key->key() != Qt::Key_Alt)
+            keys << QKeySequence(key->keyCombination()).toString();
+        return false;
+    }
+    QStringList &keys;
 };
 
 } // namespace
@@ -325,6 +343,85 @@ private slots:
             QCOMPARE(bar->boxForSector(bar->sectors()[0])->backgroundColor(),
                 QColor(pointerY > 0 ? Qt::green : Qt::blue));
         }
+    }
+
+    void keyboardDoesWhatTheMouseDoes()
+    {
+        QMenu menu;
+        menu.addAction(u"Reveal"_qs);
+        connect(&menu, &QMenu::aboutToShow, this, [&] { QTimer::singleShot(0, &menu, &QMenu::close); });
+        const Sectors sectors {makeSector(0.5f, u"a"_qs), makeSector(0.3f, u"b"_qs),
+            makeSector(0.0001f, u"sliver"_qs), makeSector(0.1999f, u"Files"_qs)};
+        sectors[3]->setDisabled(true);
+        for (const auto &sector : sectors)
+            sector->setSubmenu(&menu);
+        auto *bar = showBar(400, sectors);
+        auto box = [&](int i) { return bar->boxForSector(sectors[i]); };
+        QStringList reachedWindow;
+        KeyRecorder recorder(reachedWindow);
+        m_window->installEventFilter(&recorder);
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        bar->clearFocus(); // the window gave it focus on showing, not by the keyboard
+        bar->setFocus(Qt::TabFocusReason);
+        QCOMPARE(bar->focusedBox(), box(0));
+        QVERIFY(box(0)->hasFocusMark());
+
+        // Across the visible sectors only: the sliver is skipped, the ends hold.
+        const std::pair<Qt::Key, int> moves[] {{Qt::Key_Right, 1}, {Qt::Key_Right, 3}, {Qt::Key_Right, 3},
+            {Qt::Key_Home, 0}, {Qt::Key_Left, 0}, {Qt::Key_End, 3}, {Qt::Key_Left, 1}};
+        for (const auto &[key, focused] : moves) {
+            QTest::keyClick(bar, key);
+            QCOMPARE(bar->focusedBox(), box(focused));
+        }
+        QVERIFY(!box(0)->hasFocusMark() && box(1)->hasFocusMark());
+        QCOMPARE(bar->popup()->title(), u"b"_qs); // the label follows the keyboard too
+
+        // As the window does, the rows are rebuilt from the records inside each delegate call.
+        m_delegate.onSelect = [&] { bar->setData(sectors); };
+        QTest::keyClick(bar, Qt::Key_Space);
+        QVERIFY(box(1)->isSelected() && sectors[1]->isSelected());
+        QCOMPARE(bar->focusedBox(), box(1)); // the rebuilt box keeps the focus
+        QTest::keyClick(bar, Qt::Key_Return); // a second "click" removes the selection
+        QTest::keyClick(bar, Qt::Key_Enter);
+        QTest::keyClick(bar, Qt::Key_Backspace);
+        QTest::keyClick(bar, Qt::Key_Backspace); // nothing selected: the window's to handle
+        QTest::keyClick(bar, Qt::Key_Return);
+        QTest::keyClick(bar, Qt::Key_Up, Qt::AltModifier);
+        QTest::keyClick(bar, Qt::Key_Up);
+        QTest::keyClick(bar, Qt::Key_Down);
+        QTest::keyClick(bar, Qt::Key_Menu);
+        QTest::keyClick(bar, Qt::Key_F10, Qt::ShiftModifier);
+        QTest::keyClick(bar, Qt::Key_End);
+        QTest::keyClick(bar, Qt::Key_Return); // the loose files ignore it, as they ignore a click
+        QCOMPARE(m_delegate.calls,
+            (QStringList {u"select:b"_qs, u"remove"_qs, u"select:b"_qs, u"remove"_qs, u"select:b"_qs,
+                u"remove"_qs, u"menu:b"_qs, u"menu:b"_qs}));
+        QCOMPARE(reachedWindow, (QStringList {u"Backspace"_qs, u"Up"_qs, u"Down"_qs}));
+
+        // A click moves the focus there, without the ring; the next key shows it again.
+        m_window->activateWindow(); // offscreen, the closed menus leave no window active
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QTest::mouseClick(
+            m_window->windowHandle(), Qt::LeftButton, {}, box(1)->mapTo(m_window.get(), QPoint(5, 5)));
+        QVERIFY(bar->hasFocus());
+        QCOMPARE(bar->focusedBox(), box(1));
+        QVERIFY(!box(1)->hasFocusMark());
+        QTest::keyClick(bar, Qt::Key_Right);
+        QVERIFY(box(3)->hasFocusMark());
+        m_window->setFocus();
+        QVERIFY(!box(3)->hasFocusMark());
+
+        // New records: the selected sector takes the focus, else the first visible one.
+        Sectors next {makeSector(0.6f, u"x"_qs), makeSector(0.4f, u"y"_qs)};
+        next[1]->setSelected(true);
+        bar->setData(next);
+        QCOMPARE(bar->focusedBox(), bar->boxForSector(next[1]));
+        next[1]->setSelected(false);
+        bar->setData({next[1], next[0]});
+        QCOMPARE(bar->focusedBox(), bar->boxForSector(next[1])); // the same record kept it
+        bar->setData({makeSector(1.0f, u"z"_qs)});
+        QCOMPARE(bar->focusedBox()->sector()->title(), u"z"_qs);
     }
 
     void contextMenuTellsTheDelegateFirst()
