@@ -1,5 +1,6 @@
 #include "DynamicStackedView.h"
 
+#include "DynamicStackedViewAccessible.h"
 #include "DynamicStackedViewBox.h"
 #include "DynamicStackedViewDelegate.h"
 #include "DynamicStackedViewPopup.h"
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace corvale {
 
@@ -23,6 +25,7 @@ DynamicStackedView::DynamicStackedView(QWidget *parent)
     , m_popup(new DynamicStackedViewPopup(this))
 {
     setFocusPolicy(Qt::StrongFocus);
+    DynamicStackedViewAccessible::install();
     m_popup->hide();
     const double barHeight
         = barSize().height() - StackedBarLayout::kStripTopGap - StackedBarLayout::kStripBottom;
@@ -162,7 +165,7 @@ void DynamicStackedView::updateLayout()
     }
 
     const QPointF stripOrigin = m_stripRect.topLeft();
-    m_visibleBoxes.clear();
+    const auto wereVisible = std::exchange(m_visibleBoxes, {});
     for (std::size_t i = 0; i < layout.boxes.size(); ++i) {
         const auto &placement = layout.boxes[i];
         if (!placement.placed || !m_sectors[i])
@@ -175,6 +178,11 @@ void DynamicStackedView::updateLayout()
     }
     if (!m_focusedBox || m_focusedBox->isHidden())
         setFocusedBox(defaultFocusBox());
+    if (m_visibleBoxes != wereVisible && QAccessible::isActive()) {
+        // A screen reader lists the visible sectors: they are other ones now.
+        QAccessibleEvent changed(this, QAccessible::ObjectReorder);
+        QAccessible::updateAccessibility(&changed);
+    }
     recheckPointer();
 }
 

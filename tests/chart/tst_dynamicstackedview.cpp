@@ -4,6 +4,7 @@
 #include "DynamicStackedViewPopup.h"
 #include "StackedBarLayout.h"
 
+#include <QAccessible>
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMenu>
@@ -422,6 +423,39 @@ private slots:
         QCOMPARE(bar->focusedBox(), bar->boxForSector(next[1])); // the same record kept it
         bar->setData({makeSector(1.0f, u"z"_qs)});
         QCOMPARE(bar->focusedBox()->sector()->title(), u"z"_qs);
+    }
+
+    void screenReaderSeesTheVisibleSectors()
+    {
+        const Sectors sectors {makeSector(0.51f, u"lib"_qs, u"4.7 GB"_qs),
+            makeSector(0.0001f, u"sliver"_qs, u"1 kB"_qs), makeSector(0.4899f, u"share"_qs, u"4.5 GB"_qs)};
+        sectors[2]->setSelected(true);
+        auto *bar = showBar(400, sectors);
+        QAccessibleInterface *list = QAccessible::queryAccessibleInterface(bar);
+        QCOMPARE(list->role(), QAccessible::List);
+        QCOMPARE(list->childCount(), 2); // neither the sliver nor the label
+        QAccessibleInterface *lib = list->child(0);
+        QAccessibleInterface *share = list->child(1);
+        QCOMPARE(lib->role(), QAccessible::ListItem);
+        QCOMPARE(lib->text(QAccessible::Name), u"lib"_qs);
+        QCOMPARE(lib->text(QAccessible::Value), u"4.7 GB, 51 %"_qs);
+        QCOMPARE(list->indexOfChild(share), 1);
+        QCOMPARE(share->parent()->object(), bar);
+        QVERIFY(share->state().selected && !lib->state().selected);
+
+        // The focus goes to the selected sector, then moves with the keys.
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        bar->clearFocus();
+        bar->setFocus(Qt::TabFocusReason);
+        QCOMPARE(list->focusChild()->object(), share->object());
+        QVERIFY(share->state().focused);
+        QTest::keyClick(bar, Qt::Key_Home);
+        QVERIFY(lib->state().focused && !share->state().focused);
+
+        // Its press action is a click.
+        lib->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(m_delegate.calls, QStringList {u"select:lib"_qs});
     }
 
     void contextMenuTellsTheDelegateFirst()

@@ -17,6 +17,13 @@
     </message>
 </context>
 <context>
+    <name>DynamicStackedViewBoxAccessible</name>
+    <message>
+        <source>%1, %2</source>
+        <translation>%1, %2</translation>
+    </message>
+</context>
+<context>
     <name>FolderChooser</name>
     <message>
         <source>Select a Folder</source>
