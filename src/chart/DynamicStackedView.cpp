@@ -414,10 +414,16 @@ void DynamicStackedView::focusInEvent(QFocusEvent *event)
     }
     QWidget::focusInEvent(event);
     showFocus();
-    if (m_focusedBox) {
-        QAccessibleEvent focused(m_focusedBox, QAccessible::Focus);
-        QAccessible::updateAccessibility(&focused);
-    }
+    // Qt announces the bar itself once this handler is over: the sector's turn comes after that.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (hasFocus() && m_focusedBox) {
+                QAccessibleEvent focused(m_focusedBox, QAccessible::Focus);
+                QAccessible::updateAccessibility(&focused);
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void DynamicStackedView::focusOutEvent(QFocusEvent *event)
