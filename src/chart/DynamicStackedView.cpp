@@ -171,9 +171,11 @@ void DynamicStackedView::updateLayout()
         if (!placement.placed || !m_sectors[i])
             continue;
         auto *box = ensureBox(m_boxIndex[i]);
-        box->show();
         // A box spans the strip's height, so its frame reads the same from either origin.
         box->setFrame(placement.frame.translated(stripOrigin));
+        // Shown only in its place: Qt gives a box shown under the pointer an enter event, and a
+        // new one's default place is the bar's top left corner.
+        box->show();
         m_visibleBoxes.push_back(box);
     }
     if (!m_focusedBox || m_focusedBox->isHidden())
