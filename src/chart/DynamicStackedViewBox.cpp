@@ -154,11 +154,11 @@ void DynamicStackedViewBox::paintEvent(QPaintEvent *)
         // White edged with black reads on every sector colour, at full strength on a dimmed box,
         // inside the selection border so that the two never hide each other.
         painter.setOpacity(1.0);
-        const double inset = std::min(4.5, bounds.width() / 4);
+        const double inset = std::min(5.0, bounds.width() / 4);
         const QRectF ring = bounds.adjusted(inset, inset, -inset, -inset);
-        painter.setPen(QPen(QColor(0, 0, 0, 170), 3.5));
+        painter.setPen(QPen(QColor(0, 0, 0, 190), 4));
         painter.drawRoundedRect(ring, 2, 2);
-        painter.setPen(QPen(Qt::white, 1.5));
+        painter.setPen(QPen(Qt::white, 2));
         painter.drawRoundedRect(ring, 2, 2);
     }
 }
