@@ -6,7 +6,6 @@
 
 #include <QAccessible>
 #include <QCursor>
-#include <QKeyEvent>
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
@@ -47,23 +46,6 @@ struct RecordingDelegate : DynamicStackedViewDelegate
     std::function<void()> onSelect;
 };
 
-// Records the keys that reach the window: those the bar leaves to it.
-struct KeyRecorder : QObject
-{
-    explicit KeyRecorder(QStringList &keys)
-        : keys(keys)
-    { }
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        // QTest presses a modifier on its own before the key it modifies.
-        if (event->type() == QEvent::KeyPress && key->key() != Qt::Key_Shift && key->key() != Qt::Key_Alt)
-            keys << QKeySequence(key->keyCombination()).toString();
-        return false;
-    }
-    QStringList &keys;
-};
-
 } // namespace
 
 class TestDynamicStackedView : public QObject
@@ -101,23 +83,6 @@ private slots:
     }
     void cleanup() { m_window.reset(); }
 
-    void slivers_getNoWidget()
-    {
-        Sectors sectors {makeSector(0.5f, u"big"_qs)};
-        for (int i = 0; i < 10000; ++i)
-            sectors.push_back(makeSector(0.5f / 10000, u"sliver"_qs));
-        auto *bar = showBar(400, sectors);
-        QCOMPARE(bar->findChildren<DynamicStackedViewBox *>().size(), 1);
-        // The one visible box takes every hidden share: it fills the bar.
-        QCOMPARE(bar->boxForSector(sectors[0])->geometry().width(), 400);
-        QCOMPARE(bar->boxForSector(sectors[1]), nullptr);
-
-        // Wide enough later, a sector gets its box then.
-        sectors[1]->setSectorPercentage(0.25f);
-        bar->updateLayout();
-        QVERIFY(bar->boxForSector(sectors[1]) && bar->boxForSector(sectors[1])->isVisible());
-    }
-
     void barWithASizeIsNeverBlank_data()
     {
         QTest::addColumn<int>("count");
@@ -146,51 +111,9 @@ private slots:
         auto *bar = showBar(width, sectors);
         auto *half = bar->boxForSector(sectors[0]);
         QVERIFY(half && half->isVisible());
+        // Alone, it takes every hidden share; the slivers get no widget at all.
         QCOMPARE(half->geometry(), QRect(QPoint(0, int(bar->stripRect().top())), QSize(width, 50)));
-    }
-
-    void clickSelectsMovesAndRemovesWhileTheBarIsRebuilt()
-    {
-        const Sectors sectors {makeSector(0.5f, u"a"_qs), makeSector(0.3f, u"b"_qs),
-            makeSector(0.1f, u"c"_qs), makeSector(0.1f, u"Files"_qs)};
-        sectors[3]->setDisabled(true);
-        auto *bar = showBar(301, sectors);
-        auto box = [&](int i) { return bar->boxForSector(sectors[i]); };
-
-        click(box(3)); // a disabled sector ignores clicks
-        QVERIFY(m_delegate.calls.isEmpty());
-        QVERIFY(!sectors[3]->isSelected());
-        QCOMPARE(box(3)->borderWidth(), 0.0);
-        QCOMPARE(box(0)->opacity(), 1.0);
-
-        // As the controller does: the rows are rebuilt from the records inside the delegate call.
-        m_delegate.onSelect = [&] { bar->setData(sectors); };
-        QPointer<DynamicStackedViewBox> clicked = box(1);
-        click(clicked);
-        QCOMPARE(m_delegate.calls, QStringList {u"select:b"_qs});
-        QVERIFY(box(1) != clicked);
-        QTRY_VERIFY(!clicked); // the old box goes once its event is over
-        QVERIFY(box(1)->isSelected() && sectors[1]->isSelected());
-        QCOMPARE(box(1)->borderWidth(), 3.0);
-        QCOMPARE(box(0)->opacity(), 0.5);
-        // Drawing order: the selected box over its neighbours, the popup over everything.
-        const auto children = bar->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
-        QCOMPARE(children.back(), bar->popup());
-        QCOMPARE(children[children.size() - 2], box(1));
-
-        click(box(2));
-        QCOMPARE(m_delegate.calls, (QStringList {u"select:b"_qs, u"select:c"_qs}));
-        QCOMPARE(box(1)->opacity(), 0.5);
-        QCOMPARE(box(1)->borderWidth(), 0.0);
-        QVERIFY(!box(1)->isSelected() && !sectors[1]->isSelected());
-        QVERIFY(box(2)->isSelected() && sectors[2]->isSelected());
-
-        click(box(2));
-        QCOMPARE(m_delegate.calls, (QStringList {u"select:b"_qs, u"select:c"_qs, u"remove"_qs}));
-        for (int i : {0, 1, 2}) {
-            QCOMPARE(box(i)->opacity(), 1.0);
-            QVERIFY(!box(i)->isSelected() && !sectors[i]->isSelected());
-        }
+        QCOMPARE(bar->findChildren<DynamicStackedViewBox *>().size(), 1);
     }
 
     void setDataRestoresTheSelectionSilently()
@@ -204,15 +127,6 @@ private slots:
         QVERIFY(!sectors[0]->isSelected());
         QCOMPARE(bar->boxForSector(sectors[1])->borderWidth(), 3.0);
         QCOMPARE(bar->boxForSector(sectors[0])->opacity(), 0.5);
-
-        // The same records again, as a table re-creating the row does: same looks, still silent.
-        bar->setData(sectors);
-        QVERIFY(m_delegate.calls.isEmpty());
-        QCOMPARE(bar->boxForSector(sectors[1])->borderWidth(), 3.0);
-        QCOMPARE(bar->boxForSector(sectors[2])->opacity(), 0.5);
-        // And a click on it now removes the selection and says so.
-        click(bar->boxForSector(sectors[1]));
-        QCOMPARE(m_delegate.calls, QStringList {u"remove"_qs});
 
         // A mark on a sector too narrow to show still dims the others.
         const Sectors more {
@@ -231,70 +145,53 @@ private slots:
 
     void hoverShowsAndHidesThePopup()
     {
-        const Sectors sectors {makeSector(0.4f, u"left"_qs, u"1 GB"_qs), makeSector(0.3f, QString()),
-            makeSector(0.3f, u"quiet"_qs)};
-        sectors[2]->setNoHint(true);
+        const Sectors sectors {makeSector(0.4f, u"left"_qs, u"1 GB"_qs), makeSector(0.3f, u"quiet"_qs),
+            makeSector(0.3f, QString())};
+        sectors[1]->setNoHint(true);
         auto *bar = showBar(400, sectors);
         auto *left = bar->boxForSector(sectors[0]);
         QTest::mouseMove(left, QPoint(20, 20));
         QTRY_COMPARE(bar->highlightedBox(), left);
-        QVERIFY(!bar->popup()->isHidden());
         QCOMPARE(bar->popup()->title(), u"left"_qs);
         QCOMPARE(bar->popup()->subtitle(), u"1 GB · 40 %"_qs);
         QCOMPARE(left->backgroundColor(), sectors[0]->highlightColor());
 
-        // No title, no subtitle: an empty first line.
-        auto *untitled = bar->boxForSector(sectors[1]);
-        QTest::mouseMove(untitled, QPoint(20, 20));
-        QTRY_COMPARE(bar->highlightedBox(), untitled);
-        QCOMPARE(bar->popup()->title(), QString());
-        QCOMPARE(bar->popup()->subtitle(), u"30 %"_qs); // no size: the share alone
-        QCOMPARE(left->backgroundColor(), sectors[0]->color());
-
-        // A noHint box never shows or moves the popup.
-        bar->changeHighlight(bar->boxForSector(sectors[2]));
-        QCOMPARE(bar->highlightedBox(), untitled);
-
-        movePointerAway();
-        QTRY_VERIFY(bar->popup()->isHidden());
-        QCOMPARE(bar->highlightedBox(), nullptr);
-        QCOMPARE(untitled->backgroundColor(), sectors[1]->color());
-
-        // Leaving the selected box keeps its highlight.
-        QTest::mouseMove(left, QPoint(10, 10));
-        click(left);
-        movePointerAway();
-        QTRY_VERIFY(bar->popup()->isHidden());
-        QCOMPARE(left->backgroundColor(), sectors[0]->highlightColor());
-        // Rows rebuilt without the record under the pointer: no popup is left naming it.
-        QTest::mouseMove(left, QPoint(10, 10));
-        QTRY_VERIFY(!bar->popup()->isHidden());
-        bar->setData({});
-        QVERIFY(bar->popup()->isHidden());
-    }
-
-    void labelStaysOnTheBarAfterEachPass()
-    {
-        const Sectors sectors {makeSector(0.875f, u"a"_qs), makeSector(0.125f, u"Mail"_qs, u"2.25 GB"_qs)};
-        auto *bar = showBar(400, sectors);
-        auto *last = bar->boxForSector(sectors[1]);
+        // No title, no subtitle: an empty first line, the share alone. At the right edge, after
+        // the layout passes of a click and of a resize, the label stays whole on the bar.
+        auto *last = bar->boxForSector(sectors[2]);
         QTest::mouseMove(last, QPoint(20, 20));
         QTRY_COMPARE(bar->highlightedBox(), last);
+        QCOMPARE(bar->popup()->title(), QString());
+        QCOMPARE(bar->popup()->subtitle(), u"30 %"_qs);
+        QCOMPARE(left->backgroundColor(), sectors[0]->color());
         const auto labelOnBar
             = [&] { return bar->popup()->isVisible() && bar->rect().contains(bar->popup()->geometry()); };
         click(last);
         QVERIFY(labelOnBar());
         bar->resize(401, bar->height());
         QVERIFY(labelOnBar());
-
         // A second line longer than the label widens it, never past the bar.
-        sectors[1]->setSubtitle(u"999.99 GB of a longer sort of line"_qs);
+        sectors[2]->setSubtitle(u"999.99 GB of a longer sort of line"_qs);
         bar->changeHighlight(last);
-        QVERIFY(bar->popup()->width() > 120);
-        QVERIFY(labelOnBar());
+        QVERIFY(bar->popup()->width() > 120 && labelOnBar());
         bar->resize(100, bar->height());
-        bar->changeHighlight(bar->boxForSector(sectors[0]));
+        bar->changeHighlight(left);
         QVERIFY(labelOnBar());
+
+        // A noHint box never shows or moves the popup.
+        bar->changeHighlight(bar->boxForSector(sectors[1]));
+        QCOMPARE(bar->highlightedBox(), left);
+
+        // Leaving the selected box keeps its highlight, and hides the label.
+        movePointerAway();
+        QTRY_VERIFY(bar->popup()->isHidden());
+        QCOMPARE(bar->highlightedBox(), nullptr);
+        QCOMPARE(last->backgroundColor(), sectors[2]->highlightColor());
+        // Rows rebuilt without the record under the pointer: no popup is left naming it.
+        QTest::mouseMove(left, QPoint(10, 10));
+        QTRY_VERIFY(!bar->popup()->isHidden());
+        bar->setData({});
+        QVERIFY(bar->popup()->isHidden());
     }
 
     void shareIsWrittenTheLocaleWay_data()
@@ -304,12 +201,10 @@ private slots:
         QTest::addColumn<QString>("text");
         const QLocale english(QLocale::English), german(QLocale::German);
         QTest::newRow("whole from ten on") << 0.514f << english << u"51 %"_qs;
-        QTest::newRow("9.96 rounds to ten") << 0.0996f << english << u"10 %"_qs;
         QTest::newRow("a tenth below ten") << 0.047f << english << u"4.7 %"_qs;
         QTest::newRow("no zero tenth") << 0.04f << english << u"4 %"_qs;
         QTest::newRow("German decimal comma") << 0.047f << german << u"4,7 %"_qs;
         QTest::newRow("too small for a tenth, not zero") << 0.0004f << english << u"< 0.1 %"_qs;
-        QTest::newRow("zero") << 0.0f << english << u"0 %"_qs;
     }
     void shareIsWrittenTheLocaleWay()
     {
@@ -323,19 +218,18 @@ private slots:
     // VisualDataCell does): only a box really under the pointer shows its label.
     void slidingRowShowsOnlyTheLabelUnderThePointer()
     {
-        m_window = std::make_unique<QWidget>();
-        m_window->setGeometry(100, 100, 400, 300);
+        auto *bar = showBar(400, {});
         auto *cell = new QWidget(m_window.get());
-        cell->setGeometry(0, 150, 400, 110);
+        cell->setGeometry(0, 80, 400, 110);
         auto *content = new QWidget(cell);
-        auto *bar = new DynamicStackedView(content);
-        bar->setGeometry(0, 0, 400, 74);
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        bar->setParent(content);
+        cell->show();
         for (const int pointerY : {-50, 50}) {
             QCursor::setPos(cell->mapToGlobal(QPoint(200, pointerY)));
             QCoreApplication::processEvents();
             content->setGeometry(0, -100, 400, 74);
+            bar->move(0, 0);
+            bar->show();
             bar->setData({makeSector(1.0f, u"new"_qs)});
             QVERIFY(bar->popup()->isHidden()); // clipped away by the cell, wherever the pointer is
             content->move(0, 10);
@@ -346,21 +240,21 @@ private slots:
         }
     }
 
-    void keyboardDoesWhatTheMouseDoes()
+    // Keys and clicks take the same path to the delegate. As the window does, the rows are
+    // rebuilt from the records inside each delegate call.
+    void selectionByKeysAndClicksWhileTheBarIsRebuilt()
     {
-        QMenu menu;
-        menu.addAction(u"Reveal"_qs);
-        connect(&menu, &QMenu::aboutToShow, this, [&] { QTimer::singleShot(0, &menu, &QMenu::close); });
         const Sectors sectors {makeSector(0.5f, u"a"_qs), makeSector(0.3f, u"b"_qs),
-            makeSector(0.0001f, u"sliver"_qs), makeSector(0.1999f, u"Files"_qs)};
-        sectors[3]->setDisabled(true);
-        for (const auto &sector : sectors)
-            sector->setSubmenu(&menu);
+            makeSector(0.0001f, u"sliver"_qs), makeSector(0.1f, u"c"_qs), makeSector(0.0999f, u"Files"_qs)};
+        sectors[4]->setDisabled(true);
         auto *bar = showBar(400, sectors);
         auto box = [&](int i) { return bar->boxForSector(sectors[i]); };
-        QStringList reachedWindow;
-        KeyRecorder recorder(reachedWindow);
-        m_window->installEventFilter(&recorder);
+        // Ignored by the bar, a key goes on to the window, which ignores it too.
+        const auto leftToWindow = [&](Qt::Key key) {
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+            QApplication::sendEvent(bar, &press);
+            return !press.isAccepted();
+        };
         m_window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
         bar->clearFocus(); // the window gave it focus on showing, not by the keyboard
@@ -369,49 +263,58 @@ private slots:
         QVERIFY(box(0)->hasFocusMark());
 
         // Across the visible sectors only: the sliver is skipped, the ends hold.
-        const std::pair<Qt::Key, int> moves[] {{Qt::Key_Right, 1}, {Qt::Key_Right, 3}, {Qt::Key_Right, 3},
-            {Qt::Key_Home, 0}, {Qt::Key_Left, 0}, {Qt::Key_End, 3}, {Qt::Key_Left, 1}};
+        const std::pair<Qt::Key, int> moves[] {{Qt::Key_Right, 1}, {Qt::Key_Right, 3}, {Qt::Key_End, 4},
+            {Qt::Key_Right, 4}, {Qt::Key_Home, 0}, {Qt::Key_Left, 0}, {Qt::Key_End, 4}, {Qt::Key_Left, 3}};
+        QAccessibleInterface *list = QAccessible::queryAccessibleInterface(bar);
         for (const auto &[key, focused] : moves) {
             QTest::keyClick(bar, key);
             QCOMPARE(bar->focusedBox(), box(focused));
+            // A screen reader is told of the same focus.
+            QCOMPARE(list->focusChild()->object(), box(focused));
+            QVERIFY(list->focusChild()->state().focused);
         }
-        QVERIFY(!box(0)->hasFocusMark() && box(1)->hasFocusMark());
-        QCOMPARE(bar->popup()->title(), u"b"_qs); // the label follows the keyboard too
+        QVERIFY(!box(0)->hasFocusMark() && box(3)->hasFocusMark());
+        QCOMPARE(bar->popup()->title(), u"c"_qs); // the label follows the keyboard too
 
-        // As the window does, the rows are rebuilt from the records inside each delegate call.
         m_delegate.onSelect = [&] { bar->setData(sectors); };
+        QPointer<DynamicStackedViewBox> before = box(3);
         QTest::keyClick(bar, Qt::Key_Space);
-        QVERIFY(box(1)->isSelected() && sectors[1]->isSelected());
-        QCOMPARE(bar->focusedBox(), box(1)); // the rebuilt box keeps the focus
-        QTest::keyClick(bar, Qt::Key_Return); // a second "click" removes the selection
-        QTest::keyClick(bar, Qt::Key_Enter);
-        QTest::keyClick(bar, Qt::Key_Backspace);
-        QTest::keyClick(bar, Qt::Key_Backspace); // nothing selected: the window's to handle
+        QTRY_VERIFY(!before); // the old box goes once its event is over
+        QVERIFY(box(3)->isSelected() && sectors[3]->isSelected());
+        QCOMPARE(bar->focusedBox(), box(3)); // the rebuilt box keeps the focus
+        QCOMPARE(box(3)->borderWidth(), 3.0);
+        QCOMPARE(box(0)->opacity(), 0.5);
+        // Drawing order: the selected box over its neighbours, the label over everything.
+        const auto children = bar->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+        QCOMPARE(children.back(), bar->popup());
+        QCOMPARE(children[children.size() - 2], box(3));
+
+        click(box(1)); // the selection moves, and the focus with it
+        QVERIFY(!sectors[3]->isSelected() && box(3)->borderWidth() == 0.0 && box(3)->opacity() == 0.5);
+        QVERIFY(box(1)->isSelected() && bar->focusedBox() == box(1));
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) // a second click removes it
+            QTest::keyClick(bar, key);
+        QVERIFY(!leftToWindow(Qt::Key_Backspace));
+        for (int i : {0, 1, 3})
+            QVERIFY(box(i)->opacity() == 1.0 && !sectors[i]->isSelected() && box(i)->borderWidth() == 0);
+        QVERIFY(leftToWindow(Qt::Key_Backspace)); // nothing selected: up a level is the window's
         QTest::keyClick(bar, Qt::Key_Return);
         QTest::keyClick(bar, Qt::Key_Up, Qt::AltModifier);
-        QTest::keyClick(bar, Qt::Key_Up);
-        QTest::keyClick(bar, Qt::Key_Down);
-        QTest::keyClick(bar, Qt::Key_Menu);
-        QTest::keyClick(bar, Qt::Key_F10, Qt::ShiftModifier);
+        QVERIFY(leftToWindow(Qt::Key_Up) && leftToWindow(Qt::Key_Down)); // rows are the window's too
         QTest::keyClick(bar, Qt::Key_End);
         QTest::keyClick(bar, Qt::Key_Return); // the loose files ignore it, as they ignore a click
         QCOMPARE(m_delegate.calls,
-            (QStringList {u"select:b"_qs, u"remove"_qs, u"select:b"_qs, u"remove"_qs, u"select:b"_qs,
-                u"remove"_qs, u"menu:b"_qs, u"menu:b"_qs}));
-        QCOMPARE(reachedWindow, (QStringList {u"Backspace"_qs, u"Up"_qs, u"Down"_qs}));
+            (QStringList {u"select:c"_qs, u"select:b"_qs, u"remove"_qs, u"select:b"_qs, u"remove"_qs,
+                u"select:b"_qs, u"remove"_qs}));
 
-        // A click moves the focus there, without the ring; the next key shows it again.
-        m_window->activateWindow(); // offscreen, the closed menus leave no window active
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        // A click through the window focuses the bar there, without the ring; a key shows it.
         QTest::mouseClick(
-            m_window->windowHandle(), Qt::LeftButton, {}, box(1)->mapTo(m_window.get(), QPoint(5, 5)));
-        QVERIFY(bar->hasFocus());
-        QCOMPARE(bar->focusedBox(), box(1));
-        QVERIFY(!box(1)->hasFocusMark());
+            m_window->windowHandle(), Qt::LeftButton, {}, box(0)->mapTo(m_window.get(), QPoint(5, 5)));
+        QVERIFY(bar->hasFocus() && bar->focusedBox() == box(0) && !box(0)->hasFocusMark());
         QTest::keyClick(bar, Qt::Key_Right);
-        QVERIFY(box(3)->hasFocusMark());
+        QVERIFY(box(1)->hasFocusMark());
         m_window->setFocus();
-        QVERIFY(!box(3)->hasFocusMark());
+        QVERIFY(!box(1)->hasFocusMark());
 
         // New records: the selected sector takes the focus, else the first visible one.
         Sectors next {makeSector(0.6f, u"x"_qs), makeSector(0.4f, u"y"_qs)};
@@ -442,17 +345,6 @@ private slots:
         QCOMPARE(list->indexOfChild(share), 1);
         QCOMPARE(share->parent()->object(), bar);
         QVERIFY(share->state().selected && !lib->state().selected);
-
-        // The focus goes to the selected sector, then moves with the keys.
-        m_window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-        bar->clearFocus();
-        bar->setFocus(Qt::TabFocusReason);
-        QCOMPARE(list->focusChild()->object(), share->object());
-        QVERIFY(share->state().focused);
-        QTest::keyClick(bar, Qt::Key_Home);
-        QVERIFY(lib->state().focused && !share->state().focused);
-
         // Its press action is a click.
         lib->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         QCOMPARE(m_delegate.calls, QStringList {u"select:lib"_qs});
@@ -466,9 +358,9 @@ private slots:
         sectors[1]->setSubmenu(&menu);
         auto *bar = showBar(300, sectors);
 
-        QStringList callsWhenShown;
+        QList<qsizetype> callsWhenShown;
         connect(&menu, &QMenu::aboutToShow, this, [&] {
-            callsWhenShown = m_delegate.calls;
+            callsWhenShown << m_delegate.calls.size();
             QTimer::singleShot(0, &menu, &QMenu::close);
         });
         // Through the window, so that the platform turns the right press into a context-menu event;
@@ -477,8 +369,12 @@ private slots:
             const QPoint at = bar->boxForSector(sectors[i])->mapTo(m_window.get(), QPoint(10, 10));
             QTest::mouseClick(m_window->windowHandle(), Qt::RightButton, {}, at);
         }
-        QTRY_COMPARE(callsWhenShown, QStringList {u"menu:b"_qs});
-        QCOMPARE(m_delegate.calls, QStringList {u"menu:b"_qs});
+        QTRY_COMPARE(callsWhenShown.size(), 1);
+        // The keyboard's ways open the focused sector's menu the same way.
+        QTest::keyClick(bar, Qt::Key_Menu);
+        QTest::keyClick(bar, Qt::Key_F10, Qt::ShiftModifier);
+        QTRY_COMPARE(callsWhenShown, (QList<qsizetype> {1, 2, 3}));
+        QCOMPARE(m_delegate.calls, QStringList(3, u"menu:b"_qs));
     }
 };
 

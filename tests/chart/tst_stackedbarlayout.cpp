@@ -82,8 +82,6 @@ private slots:
 
         QTest::newRow("clamped at the right") << QRectF(350, 0, 50, 50) << 400.0 << 280;
         QTest::newRow("90.5 rounds up") << QRectF(100, 0, 101, 50) << 400.0 << 91;
-        QTest::newRow("bar narrower than the popup") << QRectF(0, 0, 50, 50) << 100.0 << -20;
-        QTest::newRow("negative half rounds away from zero") << QRectF(0, 0, 50, 50) << 99.5 << -21;
     }
 
     void popupIsCentredAndKeptOnTheBar()

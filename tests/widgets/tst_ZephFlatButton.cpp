@@ -117,12 +117,6 @@ private slots:
         QTest::keyClick(&momentary, Qt::Key_Enter);
         QTRY_COMPARE(clicked.size(), 3);
         QTRY_VERIFY(!momentary.isOn());
-
-        ZephFlatButton toggle;
-        QSignalSpy toggled(&toggle, &QAbstractButton::toggled);
-        QTest::keyClick(&toggle, Qt::Key_Space);
-        QVERIFY(toggle.isOn());
-        QCOMPARE(toggled.size(), 1);
     }
 
     void focusRingStandsOutFromTheFill_data()
