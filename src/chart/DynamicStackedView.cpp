@@ -194,8 +194,8 @@ void DynamicStackedView::recheckPointer()
     // Keyboard users get the label of the focused sector while the pointer is elsewhere.
     if (!target && isFocusShown())
         target = m_focusedBox;
-    for (auto *box : m_boxes) {
-        if (box && box != target && !box->isSelected())
+    for (auto *box : m_visibleBoxes) {
+        if (box != target && !box->isSelected())
             box->setHighlighted(false);
     }
     if (target)
@@ -224,8 +224,8 @@ DynamicStackedViewBox *DynamicStackedView::boxAt(const QPoint &globalPointer) co
     }
     if (!shown.contains(point))
         return nullptr;
-    for (auto *box : m_boxes) {
-        if (box && !box->isHidden() && box->geometry().contains(point))
+    for (auto *box : m_visibleBoxes) {
+        if (box->geometry().contains(point))
             return box;
     }
     return nullptr;

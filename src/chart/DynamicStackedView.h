@@ -15,11 +15,16 @@ class DynamicStackedViewPopup;
 
 // One horizontal stacked bar: a strip of boxes, one per sector, as wide as the sectors' shares,
 // with a popup above it naming the hovered or selected sector. Reports clicks and context-menu
-// openings to its delegate. GUI thread only. Owns its boxes and popup; holds its sectors strongly;
-// the delegate is not owned and must outlive the bar or be reset with setDelegate(nullptr).
+// openings to its delegate; keys on its focused sector go the same way (see keyPressEvent), and
+// a screen reader sees it through DynamicStackedViewAccessible. GUI thread only. Owns its boxes
+// and popup; holds its sectors strongly; the delegate is not owned and must outlive the bar or be
+// reset with setDelegate(nullptr).
+//
+// The popup (the label) is 120 wide or wider for its second line, never wider than the bar and
+// always kept on it, so nothing of it is cut; with the pointer on no box, it is hidden.
 //
 // Geometry. The bar's rules measure a bar of W × H from the bottom left, y upward: the strip at
-// (0, 6, W, H − 20), the popup at (x, H − 32, 120, 36), so the popup reaches 4 above the bar's
+// (0, 6, W, H − 20), the popup at (x, H − 32, w, 36), so the popup reaches 4 above the bar's
 // top. To draw it in full without reaching outside the widget, the widget keeps its top
 // kTopMargin pixels free for it: W is the widget's width and H its height minus kTopMargin.
 // In Qt's coordinates (top left, y down) a rect (x, y, w, h) of the rules lies at

@@ -19,9 +19,9 @@ namespace corvale {
 // button is on while it is pressed; otherwise each click toggles it (the QAbstractButton
 // checked state). A press shows the new state at once; dragging out cancels the press for good,
 // and the release then sends nothing; a completed press emits clicked() once. Space and Enter
-// click it as any button. A disabled button is drawn at half opacity and lets clicks through
-// to whatever lies behind it. alpha() scales the whole drawing, for fading the button in.
-// GUI thread only.
+// click it as any button; keyboard focus shows as a ring that stands out from the fill. A disabled button is
+// drawn at half opacity and lets clicks through to whatever lies behind it. alpha() scales the whole drawing,
+// for fading the button in. GUI thread only.
 class ZephFlatButton : public QAbstractButton
 {
     Q_OBJECT
