@@ -303,6 +303,17 @@ void ZephFlatButton::keyPressEvent(QKeyEvent *event)
     QAbstractButton::keyPressEvent(event);
 }
 
+bool ZephFlatButton::event(QEvent *event)
+{
+    // Tab on the only widget that takes focus moves it nowhere, so no focus-in says the keyboard
+    // is in use: any key on the button does.
+    if (event->type() == QEvent::KeyPress && !m_focusFromKeyboard) {
+        m_focusFromKeyboard = true;
+        update();
+    }
+    return QAbstractButton::event(event);
+}
+
 void ZephFlatButton::focusInEvent(QFocusEvent *event)
 {
     const Qt::FocusReason reason = event->reason();
@@ -398,8 +409,9 @@ void ZephFlatButton::paintLayer(QPainter &painter) const
         QPen ring(focusRingColor(), 2);
         painter.setPen(ring);
         painter.setBrush(Qt::NoBrush);
-        const double ringRadius = std::max(0.0, radius - 1);
-        painter.drawRoundedRect(bounds.adjusted(1, 1, -1, -1), ringRadius, ringRadius);
+        // A little inside the edge, so that the fill shows on both sides of it.
+        const double ringRadius = std::max(0.0, radius - 3);
+        painter.drawRoundedRect(bounds.adjusted(3, 3, -3, -3), ringRadius, ringRadius);
     }
 }
 

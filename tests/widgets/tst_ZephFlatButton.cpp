@@ -141,11 +141,11 @@ private slots:
         window.show();
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        button->clearFocus(); // the window gave it focus on showing, not by the keyboard
-        button->setFocus(Qt::TabFocusReason);
+        // The window gave it the focus on showing; Tab, with nowhere else to go, leaves it there.
+        QTest::keyClick(button, Qt::Key_Tab);
         QVERIFY(button->hasFocus());
         const QImage image = button->grab().toImage();
-        const int ring = qGray(image.pixel(1, 20));
+        const int ring = qGray(image.pixel(3, 20));
         const int inside = qGray(image.pixel(60, 20));
         QVERIFY2(qAbs(ring - inside) > 60, qPrintable(QStringLiteral("%1 on %2").arg(ring).arg(inside)));
     }
