@@ -17,6 +17,13 @@
     </message>
 </context>
 <context>
+    <name>DynamicStackedViewBoxAccessible</name>
+    <message>
+        <source>%1, %2</source>
+        <translation>%1, %2</translation>
+    </message>
+</context>
+<context>
     <name>FolderChooser</name>
     <message>
         <source>Select a Folder</source>
@@ -44,6 +51,21 @@
     <message>
         <source>Unknown error</source>
         <translation>Unbekannter Fehler</translation>
+    </message>
+</context>
+<context>
+    <name>corvale::DynamicStackedViewPopup</name>
+    <message>
+        <source>&lt; %1 %</source>
+        <translation>&lt;&#xa0;%1&#xa0;%</translation>
+    </message>
+    <message>
+        <source>%1 %</source>
+        <translation>%1&#xa0;%</translation>
+    </message>
+    <message>
+        <source>%1 · %2</source>
+        <translation>%1 · %2</translation>
     </message>
 </context>
 <context>
