@@ -54,6 +54,13 @@
     </message>
 </context>
 <context>
+    <name>corvale::AnalysisSession</name>
+    <message>
+        <source>Files</source>
+        <translation>Dateien</translation>
+    </message>
+</context>
+<context>
     <name>corvale::DynamicStackedViewPopup</name>
     <message>
         <source>&lt; %1 %</source>
@@ -189,10 +196,6 @@
         <translation>Im Dateimanager zeigen</translation>
     </message>
     <message>
-        <source>Files</source>
-        <translation>Dateien</translation>
-    </message>
-    <message>
         <source>You&apos;re trying to move system files to trash.</source>
         <translation>Sie sind dabei, Systemdateien in den Papierkorb zu verschieben.</translation>
     </message>
@@ -223,6 +226,10 @@
     <message>
         <source>OK</source>
         <translation>OK</translation>
+    </message>
+    <message>
+        <source>Listing files…</source>
+        <translation>Dateien werden aufgelistet …</translation>
     </message>
 </context>
 <context>
