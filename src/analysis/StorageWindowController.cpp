@@ -12,7 +12,6 @@
 #include <QEvent>
 #include <QFile>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QMenu>
 
 namespace corvale {
@@ -34,7 +33,6 @@ StorageWindowController::StorageWindowController(QWidget *parent)
     // Three to two from the start: the file list is hidden until a result, which would otherwise
     // leave it at its minimum width.
     ui->splitter->setSizes({600, 400});
-    ui->tableView->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     // A wrapped label inside nested layouts is not asked for its height at its width.
     ui->welcomeDescription->setMinimumHeight(
         ui->welcomeDescription->heightForWidth(ui->welcomeDescription->minimumWidth()));

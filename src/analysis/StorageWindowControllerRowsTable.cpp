@@ -7,6 +7,7 @@
 #include "FileManager.h"
 #include "FolderVisualData.h"
 #include "PathBytes.h"
+#include "RowsTable.h"
 #include "VisualDataCell.h"
 #include "WorkspaceIcons.h"
 #include "ui_StorageWindowController.h"
@@ -18,7 +19,7 @@ namespace corvale {
 
 void StorageWindowController::reloadRowsTable(int from)
 {
-    QTableWidget *table = ui->tableView;
+    RowsTable *table = ui->tableView;
     const auto &rows = m_session->rows();
     // The cells above `from` stay: one of them may be the bar whose click is being handled. The
     // others go with deleteLater.
@@ -39,7 +40,7 @@ VisualDataCell *StorageWindowController::makeRowCell(int row)
     auto *cell = new VisualDataCell;
     const bool slidesIn = row == int(m_session->rows().size()) - 1 && !m_session->wasReduced();
     cell->arrow()->setVisible(row != 0);
-    cell->titleField()->setText(QFile::decodeName(bytes(lastPathComponent(view(data.path)))));
+    cell->setTitle(QFile::decodeName(bytes(lastPathComponent(view(data.path)))));
     cell->setRow(row);
     cell->setDelegate(this);
     for (const auto &sector : data.sectors) {
@@ -59,10 +60,10 @@ VisualDataCell *StorageWindowController::makeRowCell(int row)
 // Sizes changed in place (entries went to the trash): the bars show them again, nothing slides.
 void StorageWindowController::refreshBars()
 {
-    QTableWidget *table = ui->tableView;
+    RowsTable *table = ui->tableView;
     const auto &rows = m_session->rows();
     for (int row = 0; row < table->rowCount() && row < int(rows.size()); ++row) {
-        if (auto *cell = qobject_cast<VisualDataCell *>(table->cellWidget(row, 0)))
+        if (VisualDataCell *cell = table->cell(row))
             cell->dynamicView()->setData(rows[size_t(row)].sectors);
     }
 }
