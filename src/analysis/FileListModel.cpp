@@ -254,6 +254,9 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
         return bytes(row.entry->path);
     case SystemEntryRole:
         return row.system;
+    // What the tool tip says of a row that cannot be checked, a screen reader says too.
+    case Qt::AccessibleDescriptionRole:
+        return data(index, Qt::ToolTipRole);
     default:
         return {};
     }

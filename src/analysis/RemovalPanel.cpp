@@ -78,8 +78,10 @@ void RemovalPanel::processFilesImages(const std::vector<std::shared_ptr<FolderAt
     quint64 total = 0;
     for (const auto &entry : entries)
         total += entry->size;
-    if (m_total)
+    if (m_total) {
         m_total->setText(byteCountText(total));
+        m_total->setAccessibleName(tr("Checked for the Trash: %1").arg(m_total->text()));
+    }
 
     // Empty slots are hidden, so the total follows the last filled one.
     for (int i = 0; i < Slots; ++i) {
@@ -101,6 +103,7 @@ void RemovalPanel::processFilesImages(const std::vector<std::shared_ptr<FolderAt
         }
         slot->setPixmap(image);
         slot->setToolTip(QFile::decodeName(bytes(entry->name)));
+        slot->setAccessibleName(slot->toolTip());
         slot->show();
     }
 }

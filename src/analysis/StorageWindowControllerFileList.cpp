@@ -30,6 +30,7 @@ void StorageWindowController::setUpFileList()
     // Worded as the chart's sector menu, so the program names the reveal one way.
     m_fileTableMenu->addAction(tr("Show in Finder"), this, &StorageWindowController::showInFinder);
     connect(table, &RightClickTable::rowClicked, this, &StorageWindowController::tableViewShouldSelectRow);
+    connect(table, &RightClickTable::deleteRequested, this, &StorageWindowController::trashSelectedItems);
 
     // While the loose files of the folder in view are listed, a note over the bottom of the list
     // says so.
