@@ -83,6 +83,9 @@ void StorageWindowController::updateRemovalPanel()
         ui->deleteView->processFilesImages(checked);
         showTrash();
     } else {
+        // The trash button goes out of sight: the focus stays with the list.
+        if (ui->deleteView->isAncestorOf(window()->focusWidget()))
+            placeFocus(ui->fileTableView);
         // The icons and total keep their last values while hidden.
         hideTrash();
     }

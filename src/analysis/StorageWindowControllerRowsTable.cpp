@@ -24,6 +24,11 @@ void StorageWindowController::reloadRowsTable(int from)
     // The cells above `from` stay: one of them may be the bar whose click is being handled. The
     // others go with deleteLater.
     from = std::clamp(from, 0, table->rowCount());
+    // A bar that goes with the focus hands it to the bar of its row in the new rows, if any, and
+    // not first to whatever Qt would find next.
+    const int focusedRow = table->rowOf(window()->focusWidget());
+    if (focusedRow >= from)
+        window()->focusWidget()->clearFocus();
     table->setRowCount(from);
     table->setRowCount(int(rows.size()));
     for (int row = from; row < int(rows.size()); ++row) {
@@ -32,6 +37,9 @@ void StorageWindowController::reloadRowsTable(int from)
     }
     if (!rows.empty() && !m_session->wasReduced())
         table->scrollToBottom();
+    if (focusedRow >= from && !rows.empty())
+        placeFocus(table->bar(std::min(focusedRow, int(rows.size()) - 1)));
+    ensureFocus();
 }
 
 VisualDataCell *StorageWindowController::makeRowCell(int row)
