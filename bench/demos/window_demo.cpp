@@ -1,11 +1,12 @@
 // Not a test: the main window as the program shows it, on FOLDER, with its largest sub-folder
 // opened (--depth N: the largest of each new row, N levels down), the first COUNT entries of the
 // list checked and, with --move, moved to the trash (of $XDG_DATA_HOME: point it at a scratch
-// folder) so that the reclaimed total shows. --size WxH gives the window that size (1100x720);
+// folder) so that the reclaimed total shows; --check N then checks the first N entries left.
+// --size WxH gives the window that size (1100x720);
 // --keys then gives the file list the keyboard focus as Tab would, and moves its current row down
 // twice. Follows the desktop's colour scheme as the program does. Prints "ready" when there is
 // something to look at, then stays open. See tools/screenshots.sh.
-// Usage: window_demo FOLDER [COUNT] [--move] [--depth N] [--size WxH] [--keys]
+// Usage: window_demo FOLDER [COUNT] [--move] [--depth N] [--check N] [--size WxH] [--keys]
 
 #include "AnalysisSession.h"
 #include "DynamicStackedView.h"
@@ -42,10 +43,11 @@ int main(int argc, char **argv)
         return value;
     };
     const int depth = option(QStringLiteral("--depth"), QStringLiteral("1")).toInt();
+    const int checkAfter = option(QStringLiteral("--check"), QStringLiteral("0")).toInt();
     const QStringList size = option(QStringLiteral("--size"), QStringLiteral("1100x720")).split(u'x');
     if (args.isEmpty()) {
-        std::fprintf(
-            stderr, "usage: window_demo FOLDER [COUNT] [--move] [--depth N] [--size WxH] [--keys]\n");
+        std::fprintf(stderr,
+            "usage: window_demo FOLDER [COUNT] [--move] [--depth N] [--check N] [--size WxH] [--keys]\n");
         return 2;
     }
     const QByteArray folder = QFile::encodeName(QFileInfo(args[0]).absoluteFilePath());
@@ -89,6 +91,8 @@ int main(int argc, char **argv)
             return 1;
         QTest::qWait(300);
     }
+    for (int row = 0; row < checkAfter; ++row)
+        session.fileListModel()->setChecked(row, true);
     if (keys) {
         auto *list = controller.findChild<QWidget *>(QStringLiteral("fileTableView"));
         window.activateWindow();

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QSettings>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -92,7 +93,10 @@ FloatingWindowController::~FloatingWindowController()
 
 void FloatingWindowController::windowDidLoad()
 {
-    restoreGeometry(corvaleSettings().value(QLatin1String(frameKey)).toByteArray());
+    // The first time, the designed size, but never more than the screen can show with the
+    // window's frame (at 200 % a 1600 × 1000 screen has 800 × 500 points).
+    if (!restoreGeometry(corvaleSettings().value(QLatin1String(frameKey)).toByteArray()) && screen())
+        resize(size().boundedTo(screen()->availableGeometry().size() * 0.9).expandedTo(minimumSize()));
 
     m_storageController = new StorageWindowController(centralWidget());
     fitSubViewToSuperView(m_storageController, centralWidget());
