@@ -3,8 +3,8 @@
 // list checked and, with --move, moved to the trash (of $XDG_DATA_HOME: point it at a scratch
 // folder) so that the reclaimed total shows; --check N then checks the first N entries left.
 // --size WxH gives the window that size (1100x720);
-// --keys then gives the file list the keyboard focus as Tab would, and moves its current row down
-// twice. Follows the desktop's colour scheme as the program does. Prints "ready" when there is
+// --keys then gives the file list the keyboard focus as Tab would, moves its current row down
+// twice and checks it with Space. Follows the desktop's colour scheme as the program does. Prints "ready" when there is
 // something to look at, then stays open. See tools/screenshots.sh.
 // Usage: window_demo FOLDER [COUNT] [--move] [--depth N] [--check N] [--size WxH] [--keys]
 
@@ -98,8 +98,8 @@ int main(int argc, char **argv)
         window.activateWindow();
         QTest::qWaitForWindowActive(&window);
         list->setFocus(Qt::TabFocusReason);
-        for (int i = 0; i < 2; ++i)
-            QTest::keyClick(list, Qt::Key_Down);
+        for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Space})
+            QTest::keyClick(list, key);
         QTest::qWait(200);
     }
     std::printf("ready\n");

@@ -183,6 +183,8 @@ private Q_SLOTS:
             QAccessibleInterface *name = cells->cellAt(row, FileListModel::NameColumn);
             QCOMPARE(name->text(QAccessible::Name), names(m_entries).at(row));
             QVERIFY(name->state().checkable && name->state().checked == checked);
+            QCOMPARE(
+                name->text(QAccessible::Description), checked ? QString() : QStringLiteral("Not checked"));
         }
         QVERIFY(!cells->cellAt(5, FileListModel::NameColumn)->state().checkable);
         QCOMPARE(cells->cellAt(5, 0)->text(QAccessible::Description), QStringLiteral("System file"));
