@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPointer>
-#include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -141,15 +140,12 @@ private Q_SLOTS:
     // A drill-down and a cleared selection both empty the checked entries and close the panel.
     void everySelectionChangeEmptiesTheCheckedEntries()
     {
-        auto *trash = child<QPushButton>("trashButton");
         for (int i = 0; i < 2; ++i) {
             QVERIFY(s().fileListModel()->setChecked(0, true));
-            QVERIFY(trash->isEnabled());
             QTRY_VERIFY(panelShown());
             clickSector(0, "l1");
             QVERIFY(s().filesToDelete().empty() && s().fileListModel()->checkedEntries().empty());
-            QVERIFY(!trash->isEnabled());
-            QTRY_VERIFY(panelHidden());
+            QVERIFY(!child("trashButton")->isEnabled() && panelHidden());
         }
     }
 
@@ -251,14 +247,12 @@ private Q_SLOTS:
         QCOMPARE(list->childCount(), 3);
         QStringList names;
         for (int i = 0; i < list->childCount(); ++i) {
+            // Up and down the same tree, as the AT-SPI bridge walks it both ways.
             QAccessibleInterface *row = list->child(i);
-            QCOMPARE(row->role(), QAccessible::ListItem);
-            QCOMPARE(row->parent()->object(), list->object());
-            QCOMPARE(list->indexOfChild(row), i);
-            QCOMPARE(row->childCount(), 1);
             QAccessibleInterface *bar = row->child(0);
-            QCOMPARE(bar->object(), cell(i)->dynamicView());
-            QCOMPARE(bar->parent()->object(), row->object());
+            QVERIFY(row->role() == QAccessible::ListItem && row->childCount() == 1);
+            QVERIFY(row->parent()->object() == list->object() && list->indexOfChild(row) == i);
+            QVERIFY(bar->object() == cell(i)->dynamicView() && bar->parent()->object() == row->object());
             QCOMPARE(bar->text(QAccessible::Name), row->text(QAccessible::Name));
             names << row->text(QAccessible::Name);
         }
