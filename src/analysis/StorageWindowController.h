@@ -3,6 +3,7 @@
 #include "AnalysisRun.h"
 #include "Appearance.h"
 #include "DynamicStackedViewSector.h"
+#include "TrashMover.h"
 #include "VisualDataCellDelegate.h"
 
 #include <QByteArray>
@@ -191,7 +192,8 @@ public:
     static std::shared_ptr<DynamicStackedViewSector> removeLinkToUrlProcessor(const QByteArray &path,
         const std::shared_ptr<DynamicStackedViewSector> &sector, quint64 size, bool isDir,
         bool secondRun = false);
-    void unableToDeleteItems(const Entries &items);
+    // Names each failed entry with why it failed, when `results` (one per entry) say.
+    void unableToDeleteItems(const Entries &items, const std::vector<TrashMover::Result> &results = {});
     void setAlertPresenter(std::unique_ptr<AlertPresenter> presenter);
     // Trash actions whose last completion has not run yet.
     int trashActionsRunning() const { return m_trashActionsRunning; }

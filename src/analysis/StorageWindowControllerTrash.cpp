@@ -44,6 +44,7 @@ void eraseOne(std::vector<T> &list, const T &item)
 struct StorageWindowController::TrashAction
 {
     Entries failures;
+    std::vector<TrashMover::Result> failureResults; // one per failure
     int pending = 0;
     // The analysis the moved entries belong to.
     quint64 run = 0;
@@ -76,8 +77,12 @@ void StorageWindowController::trashSelectedItems()
     action->pending = int(entries.size());
     ++m_trashActionsRunning;
     for (const auto &entry : entries) {
-        TrashMover::moveToTrashAsync(this, bytes(entry->path),
-            [this, action, entry](bool ok, const QString &) { trashFinished(action, entry, ok); });
+        TrashMover::moveToTrashAsync(
+            this, bytes(entry->path), [this, action, entry](const TrashMover::Result &result) {
+                if (!result.trashed)
+                    action->failureResults.push_back(result);
+                trashFinished(action, entry, result.trashed);
+            });
     }
 }
 
@@ -111,7 +116,7 @@ void StorageWindowController::trashFinished(
     if (action->pending == 0) {
         --m_trashActionsRunning;
         if (!action->failures.empty())
-            unableToDeleteItems(action->failures);
+            unableToDeleteItems(action->failures, action->failureResults);
         Q_EMIT trashActionFinished();
     }
 }
@@ -160,17 +165,33 @@ std::shared_ptr<DynamicStackedViewSector> StorageWindowController::removeLinkToU
     return sector;
 }
 
-void StorageWindowController::unableToDeleteItems(const Entries &items)
+void StorageWindowController::unableToDeleteItems(
+    const Entries &items, const std::vector<TrashMover::Result> &results)
 {
-    QString names;
-    for (const auto &entry : items) {
-        const QByteArray path = bytes(entry->path);
-        names += QFile::decodeName(path.mid(path.lastIndexOf('/') + 1)) + QLatin1Char('\n');
+    QString lines;
+    // The advice fits only where the user can do something about it.
+    bool advise = results.size() != items.size();
+    for (size_t i = 0; i < items.size(); ++i) {
+        const QByteArray path = bytes(items[i]->path);
+        const QString name = QFile::decodeName(path.mid(path.lastIndexOf('/') + 1));
+        if (i >= results.size()) {
+            lines += name + QLatin1Char('\n');
+            continue;
+        }
+        const TrashMover::Result &result = results[i];
+        const QString why = result.reason == TrashMover::Reason::Other && !result.detail.isEmpty()
+            ? result.detail
+            : TrashMover::reasonText(result.reason);
+        lines += tr("%1 — %2", "a failed item's name and why it failed").arg(name, why) + QLatin1Char('\n');
+        advise |= result.reason == TrashMover::Reason::PermissionDenied
+            || result.reason == TrashMover::Reason::Other;
     }
-    const AlertPresenter::Alert alert {tr("Unable to delete items"),
-        tr("These items cannot be deleted:\n\n") + names + QLatin1Char('\n')
-            + tr("Check permissions or try again later"),
-        {tr("OK")}};
+    QString text = tr("These items cannot be deleted:\n\n") + lines;
+    if (advise)
+        text += QLatin1Char('\n') + tr("Check permissions or try again later");
+    else
+        text.chop(1);
+    const AlertPresenter::Alert alert {tr("Unable to delete items"), text, {tr("OK")}};
     m_alertPresenter->runModal(this, alert);
 }
 
