@@ -57,7 +57,7 @@ void StorageWindowController::setUpFileList()
     table->setModel(m_fileListModel);
     table->setFileTableMenu(m_fileTableMenu);
     // Worded as the chart's sector menu, so the program names the reveal one way.
-    m_fileTableMenu->addAction(tr("Show in Finder"), this, &StorageWindowController::showInFinder);
+    m_fileTableMenu->addAction(tr("Show in File Manager"), this, &StorageWindowController::showInFinder);
 
     connect(table, &RightClickTable::rowClicked, this, &StorageWindowController::tableViewShouldSelectRow);
     // Every mark change (a click, the space key) ends in exactly one rebuild.

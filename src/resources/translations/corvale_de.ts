@@ -234,10 +234,6 @@
         <translation>OK</translation>
     </message>
     <message>
-        <source>Show in Finder</source>
-        <translation>Im Dateimanager zeigen</translation>
-    </message>
-    <message>
         <source>Show in File Manager</source>
         <translation>Im Dateimanager zeigen</translation>
     </message>
