@@ -258,10 +258,6 @@
         <translation>Geben Sie höchstens einen Ordner an.</translation>
     </message>
     <message>
-        <source>%1: not a folder</source>
-        <translation>%1: kein Ordner</translation>
-    </message>
-    <message>
         <source>%1: no such folder</source>
         <translation>%1: Ordner nicht gefunden</translation>
     </message>
