@@ -15,12 +15,6 @@ using Reason = TrashMover::Reason;
 
 namespace {
 
-// What failed on the trash: making it or opening it.
-Reason trashReason(int error)
-{
-    return error == ENOSPC || error == EDQUOT ? Reason::DiskFull : Reason::NoTrash;
-}
-
 // mkdir -p, mode 0700 for what is made; an existing folder (or a link to one) is kept.
 // Returns 0 or the error.
 int makeFolders(const QByteArray &path)
@@ -115,8 +109,19 @@ bool keepsNothing(const QByteArray &topdir)
 
 } // namespace
 
-TrashMover::Result systemFailure(Reason reason, int error, const QByteArray &where)
+TrashMover::Result systemFailure(int error, bool onItem, const QByteArray &where)
 {
+    Reason reason = onItem ? Reason::Other : Reason::NoTrash;
+    if (error == ENOSPC || error == EDQUOT)
+        reason = Reason::DiskFull;
+    else if (error == ENAMETOOLONG)
+        reason = Reason::NameTooLong;
+    else if (onItem && (error == ENOENT || error == ENOTDIR))
+        reason = Reason::NoLongerExists;
+    else if (onItem && (error == EACCES || error == EPERM))
+        reason = Reason::PermissionDenied;
+    else if (error == EXDEV)
+        reason = Reason::NoTrash;
     char buffer[256];
     const QString text = QString::fromLocal8Bit(strerror_r(error, buffer, sizeof buffer));
     return {false, reason, where.isEmpty() ? text : QFile::decodeName(where) + QLatin1String(": ") + text};
@@ -136,7 +141,7 @@ std::shared_ptr<TrashDirectory> TrashDirectory::forDevice(
     if (!deviceOf(home, &homeDevice) || homeDevice != device)
         return onDrive(topdirOf(folder, device), failure);
     if (const int error = makeFolders(home)) {
-        *failure = systemFailure(trashReason(error), error, home);
+        *failure = systemFailure(error, false, home);
         return {};
     }
     return open(home, {}, failure);
@@ -160,7 +165,7 @@ std::shared_ptr<TrashDirectory> TrashDirectory::onDrive(const QByteArray &topdir
         return open(shared + '/' + uid, topdir, failure);
     const QByteArray own = base + ".Trash-" + uid;
     if (const int error = makeOwnFolder(own)) {
-        *failure = systemFailure(trashReason(error), error, own);
+        *failure = systemFailure(error, false, own);
         return {};
     }
     return open(own, topdir, failure);
@@ -185,7 +190,7 @@ std::shared_ptr<TrashDirectory> TrashDirectory::open(
         if (!error && ::faccessat(AT_FDCWD, path.constData(), W_OK | X_OK, AT_EACCESS) != 0)
             error = errno;
         if (error) {
-            *failure = systemFailure(trashReason(error), error, path);
+            *failure = systemFailure(error, false, path);
             return {};
         }
     }

@@ -39,8 +39,9 @@ private:
     int m_fd;
 };
 
-// A failure with the system's words for `error`, after `where` when given.
-TrashMover::Result systemFailure(TrashMover::Reason reason, int error, const QByteArray &where = {});
+// The failure for the system's `error`, met on the item itself (looking at it, renaming it
+// away) or on the trash, with the system's words after `where` when given.
+TrashMover::Result systemFailure(int error, bool onItem, const QByteArray &where = {});
 
 // One trash, found for a device as the freedesktop Trash specification says and made where
 // missing, with its files/ and info/ folders open. Used by TrashMover on one thread at a time;

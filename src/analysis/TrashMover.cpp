@@ -32,43 +32,10 @@ namespace {
 // Items whose info files are flushed together: bounds the open files and how long an item
 // waits for its result.
 constexpr qsizetype groupSize = 128;
+// Fewer are flushed one by one: flushing a whole file system also waits for whatever else was
+// written to it.
+constexpr qsizetype flushOneByOneBelow = 8;
 constexpr int maxNameTries = 10000;
-
-// What failed on the item itself: looking at it or renaming it away.
-Reason itemReason(int error)
-{
-    switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-        return Reason::NoLongerExists;
-    case EACCES:
-    case EPERM:
-        return Reason::PermissionDenied;
-    case ENOSPC:
-    case EDQUOT:
-        return Reason::DiskFull;
-    case ENAMETOOLONG:
-        return Reason::NameTooLong;
-    case EXDEV:
-        return Reason::NoTrash;
-    default:
-        return Reason::Other;
-    }
-}
-
-// What failed while writing into the trash.
-Reason infoReason(int error)
-{
-    switch (error) {
-    case ENOSPC:
-    case EDQUOT:
-        return Reason::DiskFull;
-    case ENAMETOOLONG:
-        return Reason::NameTooLong;
-    default:
-        return Reason::NoTrash;
-    }
-}
 
 // The name the item gets in the trash at the n-th try: "name", "name.2", "photo.2.jpg".
 QByteArray candidateName(const QByteArray &name, int n)
@@ -108,46 +75,11 @@ QByteArray deletionDate()
 struct Pending
 {
     qsizetype index = 0;
-    int folder = -1; // the item's folder, open
+    FileDescriptor folder; // the item's folder
     QByteArray name; // in that folder
     std::shared_ptr<TrashDirectory> trash;
     QByteArray trashName; // in files/, and with ".trashinfo" in info/
     FileDescriptor info;
-};
-
-// The folders of one group's items, each opened and resolved once.
-class Folders
-{
-public:
-    struct Folder
-    {
-        FileDescriptor fd;
-        QByteArray resolved;
-        dev_t device = 0;
-        int error = 0;
-    };
-
-    const Folder &operator[](const QByteArray &path)
-    {
-        const auto found = m_folders.find(path);
-        if (found != m_folders.end())
-            return found->second;
-        Folder &folder = m_folders[path];
-        folder.fd = FileDescriptor(::open(path.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-        struct stat st;
-        char *resolved = folder.fd ? ::realpath(path.constData(), nullptr) : nullptr;
-        if (!resolved || ::fstat(folder.fd.get(), &st) != 0) {
-            folder.error = errno;
-        } else {
-            folder.resolved = resolved;
-            folder.device = st.st_dev;
-        }
-        std::free(resolved);
-        return folder;
-    }
-
-private:
-    std::map<QByteArray, Folder> m_folders;
 };
 
 // One batch: its items go in groups (prepare every item, flush, move every item).
@@ -160,13 +92,15 @@ public:
 
     void moveGroup(const QList<QByteArray> &paths, qsizetype first, qsizetype end)
     {
-        Folders folders;
         const QByteArray date = deletionDate();
         std::vector<Pending> pending;
-        pending.reserve(size_t(end - first));
         for (qsizetype i = first; i < end; ++i) {
-            if (auto item = prepare(folders, i, paths[i], date))
-                pending.push_back(std::move(*item));
+            Pending item;
+            item.index = i;
+            if (const auto failure = prepare(item, paths[i], date))
+                m_done(i, *failure);
+            else
+                pending.push_back(std::move(item));
         }
         flush(pending);
         for (Pending &item : pending) {
@@ -177,92 +111,85 @@ public:
     }
 
 private:
-    // The trash for items in `folder`, looked up once per device.
-    std::shared_ptr<TrashDirectory> trashFor(const Folders::Folder &folder, Result *failure)
-    {
-        auto found = m_trashes.find(folder.device);
-        if (found == m_trashes.end()) {
-            Result why;
-            auto trash = TrashDirectory::forDevice(folder.device, folder.resolved, &why);
-            found = m_trashes.emplace(folder.device, std::pair {trash, why}).first;
-        }
-        *failure = found->second.second;
-        return found->second.first;
-    }
-
-    // Reserves the item's name in its trash and writes its info file; a failure is reported.
-    std::optional<Pending> prepare(
-        Folders &folders, qsizetype index, const QByteArray &path, const QByteArray &date)
+    // Finds the item's trash, reserves its name there and writes its info file.
+    std::optional<Result> prepare(Pending &item, const QByteArray &path, const QByteArray &date)
     {
         const qsizetype slash = path.lastIndexOf('/');
-        const QByteArray name = path.mid(slash + 1);
-        if (!path.startsWith('/') || name.isEmpty() || name == "." || name == "..") {
-            m_done(index,
-                {false, Reason::Other,
-                    TrashMover::tr("Not the path of an item: %1").arg(QFile::decodeName(path))});
-            return {};
+        item.name = path.mid(slash + 1);
+        if (!path.startsWith('/') || item.name.isEmpty() || item.name == "." || item.name == "..") {
+            return Result {false, Reason::Other,
+                TrashMover::tr("Not the path of an item: %1").arg(QFile::decodeName(path))};
         }
-        const Folders::Folder &folder = folders[slash > 0 ? path.left(slash) : QByteArray("/")];
+        const QByteArray folderPath = slash > 0 ? path.left(slash) : QByteArray("/");
+        item.folder = FileDescriptor(::open(folderPath.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
         struct stat st;
-        if (folder.error || ::fstatat(folder.fd.get(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-            const int error = folder.error ? folder.error : errno;
-            m_done(index, systemFailure(itemReason(error), error));
-            return {};
+        QByteArray resolved;
+        if (item.folder
+            && ::fstatat(item.folder.get(), item.name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+            if (char *real = ::realpath(folderPath.constData(), nullptr)) {
+                resolved = real;
+                std::free(real);
+            }
         }
-        Result failure;
-        const auto trash = trashFor(folder, &failure);
-        if (!trash) {
-            m_done(index, failure);
-            return {};
+        if (resolved.isEmpty() || ::fstat(item.folder.get(), &st) != 0)
+            return systemFailure(errno, true);
+        auto found = m_trashes.find(st.st_dev);
+        if (found == m_trashes.end()) {
+            Result failure;
+            auto trash = TrashDirectory::forDevice(st.st_dev, resolved, &failure);
+            found = m_trashes.emplace(st.st_dev, std::pair {trash, failure}).first;
         }
-        const QByteArray original = (folder.resolved == "/" ? QByteArray() : folder.resolved) + '/' + name;
+        if (!(item.trash = found->second.first))
+            return found->second.second;
+        const QByteArray original = (resolved == "/" ? QByteArray() : resolved) + '/' + item.name;
         const QByteArray content = "[Trash Info]\nPath="
-            + trash->recordedPath(original).toPercentEncoding("/") + "\nDeletionDate=" + date + '\n';
+            + item.trash->recordedPath(original).toPercentEncoding("/") + "\nDeletionDate=" + date + '\n';
 
         for (int n = 1; n <= maxNameTries; ++n) {
-            const QByteArray candidate = candidateName(name, n);
-            const QByteArray infoName = candidate + ".trashinfo";
-            FileDescriptor info(::openat(trash->info(), infoName.constData(),
+            item.trashName = candidateName(item.name, n);
+            const QByteArray infoName = item.trashName + ".trashinfo";
+            item.info = FileDescriptor(::openat(item.trash->info(), infoName.constData(),
                 O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
             // Taken by another item or program.
-            if (!info && errno == EEXIST)
+            if (!item.info && errno == EEXIST)
                 continue;
-            int error = info ? 0 : errno;
+            if (!item.info)
+                return systemFailure(errno, false);
             // An item without its info file: not ours to replace.
-            if (!error && ::fstatat(trash->files(), candidate.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
-                ::unlinkat(trash->info(), infoName.constData(), 0);
-                continue;
-            }
-            if (!error && (error = writeAll(info.get(), content)) != 0)
-                ::unlinkat(trash->info(), infoName.constData(), 0);
-            if (error) {
-                m_done(index, systemFailure(infoReason(error), error));
+            const bool orphan
+                = ::fstatat(item.trash->files(), item.trashName.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+            const int error = orphan ? 0 : writeAll(item.info.get(), content);
+            if (orphan || error)
+                ::unlinkat(item.trash->info(), infoName.constData(), 0);
+            if (error)
+                return systemFailure(error, false);
+            if (!orphan)
                 return {};
-            }
-            return Pending {index, folder.fd.get(), name, trash, candidate, std::move(info)};
         }
-        m_done(index, {false, Reason::Other, TrashMover::tr("The trash holds too many items of this name")});
-        return {};
+        return Result {false, Reason::Other, TrashMover::tr("The trash holds too many items of this name")};
     }
 
-    // No item may be moved before its info file, and its name in info/, are on the disk.
+    // No item may be moved before its info file, and its name in info/, are on the disk. A few
+    // items are flushed one by one; more by flushing their file system once, which costs about
+    // what one item's flush does.
     void flush(std::vector<Pending> &pending)
     {
+        const bool oneByOne = qsizetype(pending.size()) < flushOneByOneBelow;
         std::map<int, int> infoFolders; // descriptor, error
         for (const Pending &item : pending)
             infoFolders[item.trash->info()] = 0;
         for (auto &[fd, error] : infoFolders)
-            error = ::fsync(fd) == 0 ? 0 : errno;
+            error = (oneByOne ? ::fsync(fd) : ::syncfs(fd)) == 0 ? 0 : errno;
         for (auto it = pending.begin(); it != pending.end();) {
-            int error = ::fsync(it->info.get()) == 0 ? 0 : errno;
-            if (!error)
-                error = infoFolders[it->trash->info()];
+            int error = infoFolders[it->trash->info()];
+            if (!error && oneByOne && ::fsync(it->info.get()) != 0)
+                error = errno;
             if (!error) {
                 ++it;
                 continue;
             }
             ::unlinkat(it->trash->info(), (it->trashName + ".trashinfo").constData(), 0);
-            m_done(it->index, systemFailure(infoReason(error), error));
+            m_done(it->index, systemFailure(error, false));
             it = pending.erase(it);
         }
     }
@@ -272,28 +199,27 @@ private:
     {
         const int files = item.trash->files();
         const char *trashName = item.trashName.constData();
-        int result = ::renameat2(item.folder, item.name.constData(), files, trashName, RENAME_NOREPLACE);
+        int result
+            = ::renameat2(item.folder.get(), item.name.constData(), files, trashName, RENAME_NOREPLACE);
         if (result != 0 && errno == EINVAL) {
             // A file system that cannot refuse to replace: look first.
             struct stat st;
             if (::fstatat(files, trashName, &st, AT_SYMLINK_NOFOLLOW) == 0)
                 errno = EEXIST;
             else
-                result = ::renameat(item.folder, item.name.constData(), files, trashName);
+                result = ::renameat(item.folder.get(), item.name.constData(), files, trashName);
         }
-        if (result == 0) {
-            m_done(item.index, {true, Reason::None, {}});
-            return true;
-        }
-        const int error = errno;
-        ::unlinkat(item.trash->info(), (item.trashName + ".trashinfo").constData(), 0);
+        const int error = result == 0 ? 0 : errno;
+        if (error)
+            ::unlinkat(item.trash->info(), (item.trashName + ".trashinfo").constData(), 0);
         if (error == EEXIST)
             return false;
-        m_done(item.index, systemFailure(itemReason(error), error));
+        m_done(item.index, error ? systemFailure(error, true) : Result {true, Reason::None, {}});
         return true;
     }
 
     const TrashMover::ItemDone &m_done;
+    // The trash of each device met, or why it has none.
     std::map<dev_t, std::pair<std::shared_ptr<TrashDirectory>, Result>> m_trashes;
 };
 
