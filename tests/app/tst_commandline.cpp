@@ -23,8 +23,6 @@ private Q_SLOTS:
         QTest::newRow("a file") << QStringList {
             file} << QStringLiteral("%1 is a file, not a folder. Its folder is %2").arg(file, m_dir.path());
         QTest::newRow("two folders") << QStringList {"/", "/tmp"} << "Give at most one folder.";
-        QTest::newRow("a file after --") << QStringList {"--",
-            file} << QStringLiteral("%1 is a file, not a folder. Its folder is %2").arg(file, m_dir.path());
     }
     void aWrongArgumentEndsInTextWithOrWithoutADisplay()
     {
