@@ -1,5 +1,6 @@
 #include "FileListModel.h"
 
+#include "ByteCount.h"
 #include "PathBytes.h"
 #include "SystemEntry.h"
 #include "WorkspaceIcons.h"
@@ -235,7 +236,8 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
     const bool name = index.column() == NameColumn;
     switch (role) {
     case Qt::DisplayRole:
-        return name ? shownName(*row.entry) : QString::fromStdString(row.entry->sizeText);
+        // Formatted for the rows on screen only, in the measure shown.
+        return name ? shownName(*row.entry) : byteCountText(sizeIn(m_measure, *row.entry));
     case Qt::DecorationRole:
         if (!name)
             return {};
@@ -249,7 +251,8 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
     case Qt::TextAlignmentRole:
         return name ? QVariant() : QVariant(int(Qt::AlignRight | Qt::AlignVCenter));
     case RawValueRole:
-        return name ? QVariant(shownName(*row.entry)) : QVariant::fromValue<quint64>(row.entry->size);
+        return name ? QVariant(shownName(*row.entry))
+                    : QVariant::fromValue<quint64>(sizeIn(m_measure, *row.entry));
     case PathRole:
         return bytes(row.entry->path);
     case SystemEntryRole:
@@ -297,7 +300,7 @@ namespace {
 
 // Row numbers in the given order of `entries`; equal keys keep their present order.
 template<typename EntryOf>
-std::vector<int> sortedRows(size_t count, EntryOf entryOf, int column, Qt::SortOrder order)
+std::vector<int> sortedRows(size_t count, EntryOf entryOf, int column, Qt::SortOrder order, Measure measure)
 {
     const bool ascending = order == Qt::AscendingOrder;
     // Keys are made once per entry and sorted beside the row numbers, so that comparisons
@@ -306,7 +309,7 @@ std::vector<int> sortedRows(size_t count, EntryOf entryOf, int column, Qt::SortO
         std::vector<std::pair<quint64, int>> keyed;
         keyed.reserve(count);
         for (size_t i = 0; i < count; ++i)
-            keyed.emplace_back(entryOf(i).size, int(i));
+            keyed.emplace_back(sizeIn(measure, entryOf(i)), int(i));
         return orderBy(std::move(keyed), ascending);
     }
     std::vector<std::pair<QString, int>> keyed;
@@ -323,17 +326,29 @@ bool sortable(int column, size_t count)
 
 } // namespace
 
-void FileListModel::sortEntries(std::vector<Entry> &entries, int column, Qt::SortOrder order)
+void FileListModel::sortEntries(std::vector<Entry> &entries, int column, Qt::SortOrder order, Measure measure)
 {
     if (!sortable(column, entries.size()))
         return;
     const std::vector<int> sorted = sortedRows(
-        entries.size(), [&](size_t i) -> const FolderAttributes & { return *entries[i]; }, column, order);
+        entries.size(), [&](size_t i) -> const FolderAttributes & { return *entries[i]; }, column, order,
+        measure);
     std::vector<Entry> result;
     result.reserve(entries.size());
     for (int i : sorted)
         result.push_back(std::move(entries[size_t(i)]));
     entries = std::move(result);
+}
+
+void FileListModel::setMeasure(Measure measure)
+{
+    if (measure == m_measure)
+        return;
+    m_measure = measure;
+    if (rowCount() > 0)
+        Q_EMIT dataChanged(index(0, SizeColumn), index(rowCount() - 1, SizeColumn));
+    if (m_sortColumn == SizeColumn)
+        sort(m_sortColumn, m_sortOrder);
 }
 
 void FileListModel::sort(int column, Qt::SortOrder order)
@@ -345,7 +360,8 @@ void FileListModel::sort(int column, Qt::SortOrder order)
     if (!sortable(column, m_rows.size()))
         return;
     const std::vector<int> sorted = sortedRows(
-        m_rows.size(), [&](size_t i) -> const FolderAttributes & { return *m_rows[i].entry; }, column, order);
+        m_rows.size(), [&](size_t i) -> const FolderAttributes & { return *m_rows[i].entry; }, column, order,
+        m_measure);
 
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList from = persistentIndexList();

@@ -79,7 +79,7 @@ void StorageWindowController::updateRemovalPanel()
     const bool any = !checked.empty() && m_session->state() == AnalysisSession::State::Result;
     ui->trashButton->setEnabled(any);
     if (any) {
-        ui->deleteView->processFilesImages(checked);
+        ui->deleteView->processFilesImages(checked, m_session->measure());
         showTrash();
     } else {
         // The icons and total keep their last values while hidden.

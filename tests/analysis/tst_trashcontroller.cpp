@@ -461,11 +461,14 @@ private Q_SLOTS:
         auto sector = std::make_shared<DynamicStackedViewSector>();
         sector->setRepresentedObject(node);
         sector->setDisabled(files);
-        QCOMPARE(AnalysisSession::removeLinkToUrlProcessor(removed, sector, 100, isDir), sector);
+        FolderAttributes entry;
+        entry.size = 100;
+        entry.isDir = isDir;
+        QCOMPARE(AnalysisSession::removeLinkToUrlProcessor(removed, sector, entry), sector);
         QCOMPARE(node->size(), expected);
         // A sector without a folder behind it is left as it is.
         const auto bare = std::make_shared<DynamicStackedViewSector>();
-        QCOMPARE(AnalysisSession::removeLinkToUrlProcessor(removed, bare, 100, isDir), bare);
+        QCOMPARE(AnalysisSession::removeLinkToUrlProcessor(removed, bare, entry), bare);
     }
 };
 
