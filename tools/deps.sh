@@ -5,7 +5,7 @@ set -euo pipefail
 run_pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools
           qt6-l10n-tools qt6-translations-l10n qt6-svg-dev libqt6svg6 qt6-qpa-plugins libglib2.0-dev libgl-dev adwaita-icon-theme
           dbus dbus-x11)
-test_pkgs=(xvfb xauth dbus appstream desktop-file-utils imagemagick)
+test_pkgs=(xvfb xauth dbus appstream desktop-file-utils imagemagick ncdu gdu)
 pkgs=("${run_pkgs[@]}")
 [ "${1:-run}" = test ] && pkgs+=("${test_pkgs[@]}")
 missing=()

@@ -5,6 +5,7 @@
 // at, then stays open. See tools/screenshots.sh.
 // Usage: window_demo FOLDER [COUNT] [--move]
 
+#include "AnalysisSession.h"
 #include "DynamicStackedViewSector.h"
 #include "FileListModel.h"
 #include "FloatingWindowController.h"
@@ -37,25 +38,27 @@ int main(int argc, char **argv)
     window.setGeometry(0, 0, 1100, 720);
     window.show();
     StorageWindowController &controller = *window.storageController();
+    AnalysisSession &session = *controller.session();
     controller.openFolder(folder);
-    if (!QTest::qWaitFor([&] { return !controller.tableData().empty(); }, 60000))
+    if (!QTest::qWaitFor([&] { return !session.rows().empty(); }, 60000))
         return 1;
 
     std::shared_ptr<DynamicStackedViewSector> largest;
-    for (const auto &sector : controller.tableData().front()) {
+    for (const auto &sector : session.rows().front().sectors) {
         if (!sector->isDisabled() && (!largest || sector->sectorPercentage() > largest->sectorPercentage()))
             largest = sector;
     }
     if (largest)
         controller.didSelectSector(largest, 0);
+    if (!QTest::qWaitFor([&] { return !session.isListing(); }, 60000))
+        return 1;
     QTest::qWait(400);
     for (int row = 0; row < count; ++row)
-        controller.fileListModel()->setChecked(row, true);
+        session.fileListModel()->setChecked(row, true);
     QTest::qWait(400);
     if (move) {
         bool finished = false;
-        QObject::connect(
-            &controller, &StorageWindowController::trashActionFinished, [&] { finished = true; });
+        QObject::connect(&session, &AnalysisSession::trashActionFinished, [&] { finished = true; });
         controller.trashSelectedItems();
         if (!QTest::qWaitFor([&] { return finished; }, 60000))
             return 1;

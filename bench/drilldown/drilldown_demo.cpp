@@ -55,7 +55,7 @@ int main(int argc, char **argv)
     auto *timer = new QTimer(&app);
     int clicked = 0;
     QObject::connect(timer, &QTimer::timeout, &app, [&] {
-        if (controller->tableData().empty() || rows->rowCount() == 0)
+        if (controller->session()->rows().empty() || rows->rowCount() == 0)
             return;
         auto *cell = qobject_cast<VisualDataCell *>(rows->cellWidget(rows->rowCount() - 1, 0));
         if (!cell || cell->isAnimating())

@@ -1,31 +1,11 @@
 #include "AnalysisRun.h"
 
+#include "AnalysisSession.h"
 #include "FolderVisualData.h"
-#include "StorageWindowController.h"
-
-#include <QMetaObject>
 
 namespace corvale {
 
-void AnalysisRun::Link::cut()
-{
-    std::lock_guard lock(m_mutex);
-    m_controller = nullptr;
-}
-
-void AnalysisRun::Link::post(std::function<void(StorageWindowController &)> task)
-{
-    // Posting under the lock: the controller cannot finish dying between the check and the post,
-    // and an event posted to it is discarded with it.
-    std::lock_guard lock(m_mutex);
-    if (!m_controller)
-        return;
-    StorageWindowController *controller = m_controller;
-    QMetaObject::invokeMethod(
-        controller, [controller, task = std::move(task)] { task(*controller); }, Qt::QueuedConnection);
-}
-
-AnalysisRun::AnalysisRun(std::shared_ptr<Link> link, quint64 number,
+AnalysisRun::AnalysisRun(std::shared_ptr<BackgroundLink> link, quint64 number,
     std::shared_ptr<FolderVisualData> scanner, QByteArray path, ReportHook hook)
     : m_link(std::move(link))
     , m_number(number)
@@ -43,17 +23,13 @@ void AnalysisRun::run()
     std::shared_ptr<FolderVisualData> tree;
     if (!m_scanner->stopRequested())
         tree = processVD(m_path);
-    const quint64 number = m_number;
-    m_link->post([number, tree = std::move(tree)](StorageWindowController &controller) mutable {
-        controller.walkEnded(number, std::move(tree));
-    });
+    m_link->post(ticket(),
+        [tree = std::move(tree)](AnalysisSession &session) mutable { session.walkEnded(std::move(tree)); });
 }
 
 std::shared_ptr<FolderVisualData> AnalysisRun::processVD(const QByteArray &path)
 {
-    const quint64 number = m_number;
-    m_link->post(
-        [number, path](StorageWindowController &controller) { controller.walkStarted(number, path); });
+    m_link->post(ticket(), [](AnalysisSession &session) { session.walkStarted(); });
     m_scanner->setDelegate(this);
     auto tree = m_scanner->visualizePath(path.toStdString());
     m_scanner->setDelegate(nullptr);
@@ -64,9 +40,7 @@ void AnalysisRun::updateFolderProgress(std::uint64_t items)
 {
     if (m_hook)
         m_hook(m_number, items);
-    const quint64 number = m_number;
-    m_link->post(
-        [number, items](StorageWindowController &controller) { controller.showProgress(number, items); });
+    m_link->post(ticket(), [items](AnalysisSession &session) { session.showProgress(items); });
 }
 
 } // namespace corvale

@@ -1,5 +1,6 @@
 #include "FileListModel.h"
 
+#include "ByteCount.h"
 #include "PathBytes.h"
 #include "SystemEntry.h"
 #include "TrashMover.h"
@@ -8,6 +9,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace corvale {
 
@@ -150,15 +152,40 @@ int FileListModel::rowOf(const Entry &entry) const
     return found == m_rows.end() ? -1 : int(found - m_rows.begin());
 }
 
-bool FileListModel::removeEntry(const Entry &entry)
+void FileListModel::removeEntries(const std::vector<Entry> &entries)
 {
-    const int row = rowOf(entry);
-    if (row < 0)
-        return false;
-    beginRemoveRows({}, row, row);
-    m_rows.erase(m_rows.begin() + row);
-    endRemoveRows();
-    return true;
+    const std::unordered_set<const FolderAttributes *> gone = [&] {
+        std::unordered_set<const FolderAttributes *> set;
+        for (const Entry &entry : entries)
+            set.insert(entry.get());
+        return set;
+    }();
+    // From the bottom up, a run of neighbouring rows at a time, so the rows above keep their numbers.
+    int row = rowCount() - 1;
+    while (row >= 0) {
+        if (!gone.count(m_rows[size_t(row)].entry.get())) {
+            --row;
+            continue;
+        }
+        int first = row;
+        while (first > 0 && gone.count(m_rows[size_t(first - 1)].entry.get()))
+            --first;
+        beginRemoveRows({}, first, row);
+        m_rows.erase(m_rows.begin() + first, m_rows.begin() + row + 1);
+        endRemoveRows();
+        row = first - 1;
+    }
+}
+
+void FileListModel::clearChecks()
+{
+    for (size_t row = 0; row < m_rows.size(); ++row) {
+        if (m_rows[row].checked) {
+            m_rows[row].checked = false;
+            const QModelIndex changed = index(int(row), NameColumn);
+            Q_EMIT dataChanged(changed, changed, {Qt::CheckStateRole});
+        }
+    }
 }
 
 bool FileListModel::isChecked(int row) const
@@ -213,7 +240,8 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
     const bool name = index.column() == NameColumn;
     switch (role) {
     case Qt::DisplayRole:
-        return name ? shownName(*row.entry) : QString::fromStdString(row.entry->sizeText);
+        // Formatted for the rows on screen only, in the measure shown.
+        return name ? shownName(*row.entry) : byteCountText(sizeIn(m_measure, *row.entry));
     case Qt::DecorationRole:
         if (!name)
             return {};
@@ -229,7 +257,8 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
     case Qt::TextAlignmentRole:
         return name ? QVariant() : QVariant(int(Qt::AlignRight | Qt::AlignVCenter));
     case RawValueRole:
-        return name ? QVariant(shownName(*row.entry)) : QVariant::fromValue<quint64>(row.entry->size);
+        return name ? QVariant(shownName(*row.entry))
+                    : QVariant::fromValue<quint64>(sizeIn(m_measure, *row.entry));
     case PathRole:
         return bytes(row.entry->path);
     case SystemEntryRole:
@@ -273,27 +302,72 @@ QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int
     }
 }
 
-void FileListModel::sort(int column, Qt::SortOrder order)
+namespace {
+
+// Row numbers in the given order of `entries`; equal keys keep their present order.
+template<typename EntryOf>
+std::vector<int> sortedRows(size_t count, EntryOf entryOf, int column, Qt::SortOrder order, Measure measure)
 {
-    if (column < 0 || column >= ColumnCount || m_rows.size() < 2)
-        return;
     const bool ascending = order == Qt::AscendingOrder;
     // Keys are made once per entry and sorted beside the row numbers, so that comparisons
     // neither decode names nor chase pointers.
-    std::vector<int> sorted;
-    if (column == SizeColumn) {
+    if (column == FileListModel::SizeColumn) {
         std::vector<std::pair<quint64, int>> keyed;
-        keyed.reserve(m_rows.size());
-        for (size_t i = 0; i < m_rows.size(); ++i)
-            keyed.emplace_back(m_rows[i].entry->size, int(i));
-        sorted = orderBy(std::move(keyed), ascending);
-    } else {
-        std::vector<std::pair<QString, int>> keyed;
-        keyed.reserve(m_rows.size());
-        for (size_t i = 0; i < m_rows.size(); ++i)
-            keyed.emplace_back(naturalSortKey(m_rows[i].entry->name), int(i));
-        sorted = orderBy(std::move(keyed), ascending);
+        keyed.reserve(count);
+        for (size_t i = 0; i < count; ++i)
+            keyed.emplace_back(sizeIn(measure, entryOf(i)), int(i));
+        return orderBy(std::move(keyed), ascending);
     }
+    std::vector<std::pair<QString, int>> keyed;
+    keyed.reserve(count);
+    for (size_t i = 0; i < count; ++i)
+        keyed.emplace_back(naturalSortKey(entryOf(i).name), int(i));
+    return orderBy(std::move(keyed), ascending);
+}
+
+bool sortable(int column, size_t count)
+{
+    return column >= 0 && column < FileListModel::ColumnCount && count >= 2;
+}
+
+} // namespace
+
+void FileListModel::sortEntries(std::vector<Entry> &entries, int column, Qt::SortOrder order, Measure measure)
+{
+    if (!sortable(column, entries.size()))
+        return;
+    const std::vector<int> sorted = sortedRows(
+        entries.size(), [&](size_t i) -> const FolderAttributes & { return *entries[i]; }, column, order,
+        measure);
+    std::vector<Entry> result;
+    result.reserve(entries.size());
+    for (int i : sorted)
+        result.push_back(std::move(entries[size_t(i)]));
+    entries = std::move(result);
+}
+
+void FileListModel::setMeasure(Measure measure)
+{
+    if (measure == m_measure)
+        return;
+    m_measure = measure;
+    if (rowCount() > 0)
+        Q_EMIT dataChanged(index(0, SizeColumn), index(rowCount() - 1, SizeColumn));
+    if (m_sortColumn == SizeColumn)
+        sort(m_sortColumn, m_sortOrder);
+}
+
+void FileListModel::sort(int column, Qt::SortOrder order)
+{
+    if (column < 0 || column >= ColumnCount)
+        return;
+    m_sortColumn = column;
+    m_sortOrder = order;
+    if (!sortable(column, m_rows.size()))
+        return;
+    const std::vector<int> sorted = sortedRows(
+        m_rows.size(), [&](size_t i) -> const FolderAttributes & { return *m_rows[i].entry; }, column, order,
+        m_measure);
 
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList from = persistentIndexList();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FolderAttributes.h"
+#include "Measure.h"
 
 #include <QAbstractTableModel>
 #include <QIcon>
@@ -24,7 +25,8 @@ public:
 
     enum Column { NameColumn = 0, SizeColumn = 1, ColumnCount };
     enum Role {
-        RawValueRole = Qt::UserRole + 1, // column 0: decoded name (QString); column 1: size (quint64)
+        RawValueRole
+        = Qt::UserRole + 1, // column 0: decoded name (QString); column 1: size (quint64) in the measure
         PathRole, // QByteArray, the kernel's bytes
         SystemEntryRole, // bool: shown with a disabled checkbox, never checked (also in a trash)
     };
@@ -37,8 +39,10 @@ public:
     std::vector<Entry> items() const;
     Entry entry(int row) const;
     int rowOf(const Entry &entry) const; // -1 when not listed
-    // Takes one entry out (a moved one); false when it is not listed. Quiet as setItems.
-    bool removeEntry(const Entry &entry);
+    // Takes entries out (moved ones); those not listed are ignored. Quiet as setItems.
+    void removeEntries(const std::vector<Entry> &entries);
+    // Unmarks every row. Quiet as setItems.
+    void clearChecks();
 
     bool isChecked(int row) const;
     // Change a mark; refuse system entries and rows out of range. Emit checkMarksChanged()
@@ -55,8 +59,18 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     // By name (digits by value, case-insensitive) or by size (the number); stable, marks kept.
-    // A column out of range leaves the order as it is.
+    // A column out of range leaves the order as it is. The order is remembered for the next list.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+    // The order asked for last; column -1 before any.
+    int sortColumn() const { return m_sortColumn; }
+    Qt::SortOrder sortOrder() const { return m_sortOrder; }
+    // The same order for a list not yet shown; any thread.
+    static void sortEntries(std::vector<Entry> &entries, int column, Qt::SortOrder order,
+        Measure measure = Measure::ApparentSize);
+
+    // What the size column shows and sorts by; a list sorted by size is sorted again.
+    Measure measure() const { return m_measure; }
+    void setMeasure(Measure measure);
 
 Q_SIGNALS:
     // One mark changed by the user (a click, a key, setData).
@@ -75,6 +89,9 @@ private:
     bool isListed(const QModelIndex &index) const;
 
     std::vector<Row> m_rows;
+    Measure m_measure = Measure::ApparentSize;
+    int m_sortColumn = -1;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };
 
 } // namespace corvale

@@ -39,36 +39,11 @@ void RightClickTable::setModel(QAbstractItemModel *model)
     }
 }
 
-bool RightClickTable::hasSortDescriptors() const
-{
-    const int column = sortColumn();
-    return isSortingEnabled() && column >= 0 && model() && column < model()->columnCount();
-}
-
-int RightClickTable::sortColumn() const
-{
-    return horizontalHeader()->sortIndicatorSection();
-}
-
-Qt::SortOrder RightClickTable::sortOrder() const
-{
-    return horizontalHeader()->sortIndicatorOrder();
-}
-
-void RightClickTable::sortBySortDescriptors()
-{
-    if (hasSortDescriptors())
-        model()->sort(sortColumn(), sortOrder());
-}
-
 int RightClickTable::clickedRow(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton)
         return -1;
-    const int row = rowAt(event->position().toPoint().y());
-    if (row != -1 && m_extendedDelegate)
-        m_extendedDelegate->tableViewDidClickedRow(this, row);
-    return row;
+    return rowAt(event->position().toPoint().y());
 }
 
 void RightClickTable::mousePressEvent(QMouseEvent *event)

@@ -3,13 +3,14 @@
 #include "AlertPresenter.h"
 #include "ByteCount.h"
 #include "FileManager.h"
-#include "FolderAttributes.h"
 #include "FolderChooser.h"
-#include "FolderVisualData.h"
 #include "OrvSpinnerView.h"
+#include "RemovalPanel.h"
+#include "WorkspaceIcons.h"
 #include "ui_StorageWindowController.h"
 
 #include <QEvent>
+#include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMenu>
@@ -19,10 +20,11 @@ namespace corvale {
 StorageWindowController::StorageWindowController(QWidget *parent)
     : QWidget(parent)
     , ui(std::make_unique<Ui::StorageWindowController>())
+    , m_session(new AnalysisSession(this))
     , m_stackedMenu(new QMenu(this))
     , m_fileTableMenu(new QMenu(this))
     , m_folderChooser(std::make_unique<SystemFolderChooser>())
-    , m_link(std::make_shared<AnalysisRun::Link>(this))
+    , m_alertPresenter(std::make_unique<SystemAlertPresenter>())
     , m_fileManager(std::make_unique<SystemFileManager>([this](const QString &message) {
         m_alertPresenter->runModal(this, {message, {}, {tr("OK")}});
     }))
@@ -31,6 +33,9 @@ StorageWindowController::StorageWindowController(QWidget *parent)
 
     ui->splitter->setStretchFactor(0, 3);
     ui->splitter->setStretchFactor(1, 2);
+    // Three to two from the start: the file list is hidden until a result, which would otherwise
+    // leave it at its minimum width.
+    ui->splitter->setSizes({600, 400});
     ui->tableView->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     // A wrapped label inside nested layouts is not asked for its height at its width.
     ui->welcomeDescription->setMinimumHeight(
@@ -43,53 +48,114 @@ StorageWindowController::StorageWindowController(QWidget *parent)
     fileLayout->setSpacing(0);
     fileLayout->addWidget(ui->vibrantHR3);
     fileLayout->addWidget(ui->fileTableView);
-    ui->fileArea->installEventFilter(this);
-    ui->fileTableView->installEventFilter(this);
+    ui->deleteView->attach(
+        {ui->file1, ui->file2, ui->file3, ui->file4, ui->file5, ui->file6, ui->file7}, ui->trashTotal);
     ui->deleteView->raise();
-    placeTrashPanel();
-    setUpFileList();
-
-    // Before the first run: the welcome view alone.
-    ui->chartView->hide();
-    ui->stopButton->hide();
-    ui->loader->hide();
-    ui->labelReclaim->hide();
-    ui->fieldReclaim->hide();
-    ui->buttonReclaim->hide();
-    ui->trashButton->setEnabled(false);
 
     connect(
         ui->selectFolderMainButton, &QAbstractButton::clicked, this, &StorageWindowController::selectFolder);
-    connect(
-        ui->selectFolderSecondaryButton, &QPushButton::clicked, this, &StorageWindowController::selectFolder);
     connect(ui->selectFolderButton, &QPushButton::clicked, this, &StorageWindowController::selectFolder);
     connect(ui->refreshButton, &QPushButton::clicked, this, &StorageWindowController::updateFolder);
     connect(ui->stopButton, &QPushButton::clicked, this, &StorageWindowController::stopSearch);
+    connect(ui->trashButton, &QPushButton::clicked, this, &StorageWindowController::trashSelectedItems);
 
+    connect(m_session, &AnalysisSession::stateChanged, this, &StorageWindowController::applyState);
+    connect(m_session, &AnalysisSession::rowsChanged, this, &StorageWindowController::reloadRowsTable);
+    connect(m_session, &AnalysisSession::sectorsChanged, this, &StorageWindowController::refreshBars);
+    connect(m_session, &AnalysisSession::entriesChanged, this, &StorageWindowController::showEntries);
+    connect(m_session, &AnalysisSession::filesToDeleteChanged, this,
+        &StorageWindowController::updateRemovalPanel);
+    connect(m_session, &AnalysisSession::countsChanged, this, &StorageWindowController::applyState);
+    connect(m_session, &AnalysisSession::trashActionFinished, this,
+        [this](const AnalysisSession::TrashFailures &failures) {
+            if (!failures.empty())
+                unableToDeleteItems(failures);
+        });
+
+    setUpFileList();
     awakeFromNib();
+    applyState();
 }
 
-StorageWindowController::~StorageWindowController()
+StorageWindowController::~StorageWindowController() = default;
+
+void StorageWindowController::applyState()
 {
-    // A walk may still run on the pool: it must neither reach this object nor keep the CPU busy.
-    m_link->cut();
-    if (m_visualData)
-        m_visualData->requestStop();
+    using State = AnalysisSession::State;
+    const State state = m_session->state();
+    const bool welcome = state == State::Welcome;
+    const bool result = state == State::Result;
+    const bool walking = m_session->isWalkStarted();
+    const bool reclaimed = result && m_session->reclaimedSpace() > 0;
+
+    // What each state shows. The progress elements follow the walk rather than the state: after a
+    // stop they stay until the walk has noticed it (behind the welcome view).
+    const std::pair<QWidget *, bool> shown[] = {
+        {ui->welcomeView, welcome},
+        {ui->chartView, !welcome},
+        {ui->selectedFolderItems, !welcome},
+        {ui->progressLabel, m_session->isWalkPending()},
+        {ui->stopButton, walking},
+        {ui->loader, walking},
+        {ui->tableView, result},
+        {ui->fileTableView, result},
+        // The file list's separator: no line across the empty area of a walk.
+        {ui->vibrantHR3, result},
+        {ui->selectFolderButton, result},
+        {ui->legendView, result},
+        {ui->trashButton, result},
+        {ui->refreshButton, result},
+        {ui->labelReclaim, reclaimed},
+        {ui->fieldReclaim, reclaimed},
+        {ui->buttonReclaim, reclaimed},
+    };
+    for (const auto &[widget, visible] : shown)
+        widget->setVisible(visible);
+    ui->trashButton->setEnabled(result && !m_session->filesToDelete().empty());
+    if (!result)
+        hideTrash();
+
+    const QString title = welcome ? QString() : QFile::decodeName(m_session->lastFolder());
+    ui->titleLabel->setText(title);
+    ui->titleLabel->setToolTip(title);
+    if (welcome)
+        ui->selectedFolderIcon->clear();
+    else if (walking || result)
+        ui->selectedFolderIcon->setPixmap(
+            iconForFile(m_session->lastFolder()).pixmap(ui->selectedFolderIcon->size()));
+
+    const std::optional<quint64> progress = m_session->progressItems();
+    const QString count = progress ? QString::number(*progress) : QString();
+    ui->progressLabel->setText(!walking ? QString()
+            : progress                  ? tr("Analyzing... Items: %1").arg(count)
+                                        : tr("Analyzing..."));
+    showCounts();
+
+    if (m_spinner && walking && !m_spinner->isAnimating()) {
+        m_spinner->setColor(spinnerColor());
+        m_spinner->startAnimating();
+    } else if (m_spinner && !walking) {
+        m_spinner->stopAnimating();
+    }
 }
 
-void StorageWindowController::setTableData(std::vector<Sectors> rows, QList<QByteArray> paths)
+void StorageWindowController::showCounts()
 {
-    Q_ASSERT(rows.size() == size_t(paths.size()));
-    m_tableData = std::move(rows);
-    m_pathsData = std::move(paths);
-    reloadRowsTable();
+    using State = AnalysisSession::State;
+    const State state = m_session->state();
+    QString items;
+    if (state == State::Result)
+        items = tr("Items: %1").arg(QString::number(m_session->itemsVisualized()));
+    else if (state == State::Walking && m_session->progressItems())
+        items = tr("Items: %1").arg(QString::number(*m_session->progressItems()));
+    ui->selectedFolderItems->setText(items);
+    ui->fieldReclaim->setText(byteCountText(m_session->reclaimedSpace()));
 }
 
-QColor StorageWindowController::spinnerColor() const
+void StorageWindowController::selectFolder()
 {
-    if (m_windowAppearance == Appearance::VibrantDark)
-        return QColor::fromRgbF(1, 1, 1, 0.6f);
-    return QColor::fromRgbF(0, 0, 0, 0.3f);
+    if (const std::optional<QByteArray> folder = m_folderChooser->chooseFolder(this))
+        openFolder(*folder);
 }
 
 void StorageWindowController::setFolderChooser(std::unique_ptr<FolderChooser> chooser)
@@ -97,49 +163,21 @@ void StorageWindowController::setFolderChooser(std::unique_ptr<FolderChooser> ch
     m_folderChooser = std::move(chooser);
 }
 
-// The spinner is optional: while none is held the run goes on with the loader alone.
-void StorageWindowController::startSpinner()
+void StorageWindowController::setAlertPresenter(std::unique_ptr<AlertPresenter> presenter)
 {
-    if (!m_spinner)
-        return;
-    m_spinner->setColor(spinnerColor());
-    m_spinner->startAnimating();
+    m_alertPresenter = std::move(presenter);
 }
 
-void StorageWindowController::stopSpinner()
+void StorageWindowController::setFileManager(std::unique_ptr<FileManager> fileManager)
 {
-    if (m_spinner)
-        m_spinner->stopAnimating();
+    m_fileManager = std::move(fileManager);
 }
 
-void StorageWindowController::setTrashAnimationConstrain(int offset)
+QColor StorageWindowController::spinnerColor() const
 {
-    m_trashAnimationConstrain = offset;
-    placeTrashPanel();
-}
-
-void StorageWindowController::placeTrashPanel()
-{
-    QWidget *area = ui->fileArea;
-    QWidget *panel = ui->deleteView;
-    const int margin = 16;
-    const int width = qMin(area->width() - 2 * margin, 460);
-    const int height = panel->sizeHint().height();
-    panel->setGeometry(
-        (area->width() - width) / 2, area->height() - m_trashAnimationConstrain - height, width, height);
-    // Out of sight it must not take the keyboard focus either.
-    panel->setVisible(m_trashAnimationConstrain > -height);
-}
-
-bool StorageWindowController::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == ui->fileArea && event->type() == QEvent::Resize)
-        placeTrashPanel();
-    // The separator belongs to the file list: no line across the empty area of a walk.
-    if (watched == ui->fileTableView
-        && (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent))
-        ui->vibrantHR3->setVisible(!ui->fileTableView->isHidden());
-    return QWidget::eventFilter(watched, event);
+    if (m_windowAppearance == Appearance::VibrantDark)
+        return QColor::fromRgbF(1, 1, 1, 0.6f);
+    return QColor::fromRgbF(0, 0, 0, 0.3f);
 }
 
 } // namespace corvale

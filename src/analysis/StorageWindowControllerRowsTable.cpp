@@ -4,6 +4,9 @@
 
 #include "DynamicStackedView.h"
 #include "DynamicStackedViewBox.h"
+#include "FileManager.h"
+#include "FolderVisualData.h"
+#include "PathBytes.h"
 #include "VisualDataCell.h"
 #include "WorkspaceIcons.h"
 #include "ui_StorageWindowController.h"
@@ -13,51 +16,82 @@
 
 namespace corvale {
 
-namespace {
-
-QString lastPathComponent(const QByteArray &path)
-{
-    if (path == "/")
-        return QStringLiteral("/");
-    return QFile::decodeName(path.mid(path.lastIndexOf('/') + 1));
-}
-
-} // namespace
-
-void StorageWindowController::reloadRowsTable()
+void StorageWindowController::reloadRowsTable(int from)
 {
     QTableWidget *table = ui->tableView;
-    // Every cell is made anew. The old ones go with deleteLater: this runs from inside a bar's
-    // click handling, and that bar must outlive its handler.
-    table->setRowCount(0);
-    const int rows = int(m_tableData.size());
-    table->setRowCount(rows);
-    for (int row = 0; row < rows; ++row) {
+    const auto &rows = m_session->rows();
+    // The cells above `from` stay: one of them may be the bar whose click is being handled. The
+    // others go with deleteLater.
+    from = std::clamp(from, 0, table->rowCount());
+    table->setRowCount(from);
+    table->setRowCount(int(rows.size()));
+    for (int row = from; row < int(rows.size()); ++row) {
         table->setRowHeight(row, VisualDataCell::RowHeight);
         table->setCellWidget(row, 0, makeRowCell(row));
     }
-    if (rows > 0 && !m_wasReduced)
+    if (!rows.empty() && !m_session->wasReduced())
         table->scrollToBottom();
 }
 
 VisualDataCell *StorageWindowController::makeRowCell(int row)
 {
+    const AnalysisSession::Row &data = m_session->rows().at(size_t(row));
     auto *cell = new VisualDataCell;
-    const bool slidesIn = row == int(m_tableData.size()) - 1 && !m_wasReduced;
+    const bool slidesIn = row == int(m_session->rows().size()) - 1 && !m_session->wasReduced();
     cell->arrow()->setVisible(row != 0);
-    const QByteArray path = row < m_pathsData.size() ? m_pathsData.at(row) : QByteArray();
-    if (!path.isNull())
-        cell->titleField()->setText(lastPathComponent(path));
+    cell->titleField()->setText(QFile::decodeName(bytes(lastPathComponent(view(data.path)))));
     cell->setRow(row);
     cell->setDelegate(this);
+    for (const auto &sector : data.sectors) {
+        if (!sector->isDisabled())
+            sector->setSubmenu(m_stackedMenu);
+    }
     DynamicStackedView *bar = cell->dynamicView();
     bar->setCornerRadius(5);
     bar->setSectorSpacing(1.0);
-    bar->setData(m_tableData[size_t(row)]);
-    cell->icon()->setPixmap(iconForEntry(path, true).pixmap(cell->icon()->size()));
+    bar->setData(data.sectors);
+    cell->icon()->setPixmap(iconForEntry(data.path, true).pixmap(cell->icon()->size()));
     if (slidesIn)
         cell->animateRow();
     return cell;
+}
+
+// Sizes changed in place (entries went to the trash): the bars show them again, nothing slides.
+void StorageWindowController::refreshBars()
+{
+    QTableWidget *table = ui->tableView;
+    const auto &rows = m_session->rows();
+    for (int row = 0; row < table->rowCount() && row < int(rows.size()); ++row) {
+        if (auto *cell = qobject_cast<VisualDataCell *>(table->cellWidget(row, 0)))
+            cell->dynamicView()->setData(rows[size_t(row)].sectors);
+    }
+}
+
+void StorageWindowController::didSelectSector(
+    const std::shared_ptr<DynamicStackedViewSector> &sector, qint64 row)
+{
+    m_session->didSelectSector(sector, row);
+}
+
+void StorageWindowController::didRemoveSelectionInRow(qint64 row)
+{
+    m_session->didRemoveSelectionInRow(row);
+}
+
+void StorageWindowController::willOpenMenuForSector(
+    const std::shared_ptr<DynamicStackedViewSector> &sector, qint64)
+{
+    const auto node = sector ? sector->represented<FolderVisualData>() : nullptr;
+    if (node && !node->path().empty())
+        m_menuFolder = bytes(node->path());
+    else
+        m_menuFolder.reset();
+}
+
+void StorageWindowController::showInFinderFromStack()
+{
+    if (m_menuFolder && !m_menuFolder->isEmpty())
+        m_fileManager->showItems({*m_menuFolder});
 }
 
 } // namespace corvale

@@ -5,7 +5,6 @@
 
 #include "ByteCount.h"
 #include "Config.h"
-#include "HexColor.h"
 #include "MediaTimingFunction.h"
 #include "OrvSpinnerView.h"
 #include "WebBrowser.h"
@@ -24,26 +23,6 @@
 namespace corvale {
 
 namespace {
-
-struct PalettePair
-{
-    const char *normal;
-    const char *highlight;
-};
-
-// The size ladder's colours, smallest class first.
-constexpr std::array<PalettePair, 10> paletteHex {{
-    {"00D93F", "02C039"},
-    {"00E8AD", "00C391"},
-    {"00D9D2", "00C2BC"},
-    {"00BEE1", "00A9C8"},
-    {"0085ff", "0073DD"},
-    {"8A3DFF", "6600FF"},
-    {"C225F9", "A50BDB"},
-    {"DE08BB", "C205A3"},
-    {"EF0879", "C70965"},
-    {"FF4056", "C01D30"},
-}};
 
 // Characters a URL host may hold as they are; everything else is percent-escaped.
 const QByteArray urlHostCharacters = QByteArrayLiteral("!$&'()*+,;=:[]");
@@ -89,13 +68,13 @@ private:
     qreal m_radius;
 };
 
-QString legendStripStyle(const std::array<QColor, 10> &colors)
+QString legendStripStyle(const AnalysisSession &session)
 {
     // The strip runs through the classes a sector can take (pair 5 never shows).
     const int pairs[] = {1, 2, 4, 6, 8, 10};
     QStringList stops;
     for (int i = 0; i < 6; ++i)
-        stops << QStringLiteral("stop:%1 %2").arg(i / 5.0).arg(colors.at(pairs[i] - 1).name());
+        stops << QStringLiteral("stop:%1 %2").arg(i / 5.0).arg(session.paletteColor(pairs[i]).name());
     return QStringLiteral(
         "QFrame { border-radius: %1px; background: qlineargradient(x1:0, y1:0, x2:1, y2:0, %2); }")
         .arg(StorageWindowController::legendStripRadius)
@@ -106,17 +85,12 @@ QString legendStripStyle(const std::array<QColor, 10> &colors)
 
 void StorageWindowController::awakeFromNib()
 {
-    for (size_t i = 0; i < paletteHex.size(); ++i) {
-        m_colors[i] = colorWithHexColorString(QLatin1String(paletteHex[i].normal));
-        m_highlightColors[i] = colorWithHexColorString(QLatin1String(paletteHex[i].highlight));
-    }
-
     m_spinner
         = new OrvSpinnerView(OrvSpinnerView::nineCubeGridStyle, QColor::fromRgbF(1, 1, 1, 0.75f), ui->loader);
     m_spinner->setGeometry(0, 0, 40, 40);
     m_spinner->stopAnimating();
 
-    ui->chartColorsView->setStyleSheet(legendStripStyle(m_colors));
+    ui->chartColorsView->setStyleSheet(legendStripStyle(*m_session));
 
     new RoundedMask(this, ui->legendView, panelMaskRadius);
     new RoundedMask(this, ui->deleteView, panelMaskRadius);

@@ -3,8 +3,6 @@
 #include "TrashDirectory.h"
 
 #include <QFile>
-#include <QObject>
-#include <QThreadPool>
 
 #include <algorithm>
 #include <map>
@@ -223,15 +221,6 @@ private:
     std::map<dev_t, std::pair<std::shared_ptr<TrashDirectory>, Result>> m_trashes;
 };
 
-// Carries one result from the pool thread to the context's thread; the connection to the
-// context goes when the context does.
-class TrashRelay : public QObject
-{
-    Q_OBJECT
-Q_SIGNALS:
-    void finished();
-};
-
 } // namespace
 
 QByteArray TrashMover::homeTrashPath()
@@ -263,20 +252,6 @@ TrashMover::Result TrashMover::moveToTrash(const QByteArray &path)
     return result;
 }
 
-void TrashMover::moveToTrashAsync(QObject *context, const QByteArray &path, Done done)
-{
-    auto *relay = new TrashRelay;
-    auto result = std::make_shared<Result>();
-    QObject::connect(
-        relay, &TrashRelay::finished, context, [result, done = std::move(done)] { done(*result); },
-        Qt::QueuedConnection);
-    QThreadPool::globalInstance()->start([relay, result, path] {
-        *result = moveToTrash(path);
-        Q_EMIT relay->finished();
-        relay->deleteLater();
-    });
-}
-
 QString TrashMover::reasonText(Reason reason)
 {
     switch (reason) {
@@ -299,5 +274,3 @@ QString TrashMover::reasonText(Reason reason)
 }
 
 } // namespace corvale
-
-#include "TrashMover.moc"

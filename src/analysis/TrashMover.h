@@ -7,8 +7,6 @@
 
 #include <functional>
 
-class QObject;
-
 namespace corvale {
 
 // Moves items to the freedesktop Trash by the Trash specification's own steps, so that a move
@@ -37,15 +35,11 @@ public:
     };
     // The index of the item in the batch and its result, on the thread that called.
     using ItemDone = std::function<void(qsizetype index, const Result &result)>;
-    using Done = std::function<void(const Result &result)>;
 
     static Result moveToTrash(const QByteArray &path);
     // Moves the items in groups whose info files are flushed together, which is much faster than
     // one call per item; `done` is called for each item as soon as it is done, in no fixed order.
     static void moveToTrash(const QList<QByteArray> &paths, const ItemDone &done);
-    // One task on the global thread pool; `done` runs later on the thread of `context`
-    // (queued), and not at all when `context` is destroyed before.
-    static void moveToTrashAsync(QObject *context, const QByteArray &path, Done done);
 
     // Why a move failed, in plain words for the user.
     static QString reasonText(Reason reason);

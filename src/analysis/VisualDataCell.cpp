@@ -119,6 +119,8 @@ void VisualDataCell::resizeEvent(QResizeEvent *)
 void VisualDataCell::placeContent()
 {
     m_content->setGeometry(contentRect(width(), m_top));
+    // The bar slid under a still pointer: the label goes to the box now under it, if any.
+    m_dynamicView->recheckPointer();
 }
 
 } // namespace corvale

@@ -53,7 +53,7 @@ bool AppDelegate::applicationShouldTerminateAfterLastWindowClosed() const
 
 void AppDelegate::requestReview()
 {
-    emit reviewRequested();
+    Q_EMIT reviewRequested();
 }
 
 void AppDelegate::webBtn()

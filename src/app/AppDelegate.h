@@ -36,11 +36,11 @@ public:
     // The one-shot timer behind the review request, for those who must look at or drive it.
     QTimer *reviewTimer() { return &m_reviewTimer; }
 
-public slots:
+public Q_SLOTS:
     void requestReview();
     void webBtn();
 
-signals:
+Q_SIGNALS:
     // Emitted by requestReview(): no review service exists on Linux.
     void reviewRequested();
 

@@ -126,7 +126,7 @@ void DesktopColorScheme::update()
     if (dark == m_dark)
         return;
     m_dark = dark;
-    emit darkChanged(dark);
+    Q_EMIT darkChanged(dark);
 }
 
 } // namespace corvale

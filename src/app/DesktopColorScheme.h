@@ -39,13 +39,13 @@ public:
     // its own choice is not taken for the desktop's.
     void setPaletteSource(std::function<QPalette()> source);
 
-signals:
+Q_SIGNALS:
     void darkChanged(bool dark);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-private slots:
+private Q_SLOTS:
     // A slot by name: QDBusConnection::connect has no functor form.
     void onSettingChanged(const QString &nameSpace, const QString &key, const QDBusVariant &value);
 

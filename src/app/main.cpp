@@ -1,4 +1,5 @@
 #include "AppDelegate.h"
+#include "BackgroundLink.h"
 #include "CommandLine.h"
 #include "Config.h"
 #include "FloatingWindowController.h"
@@ -79,7 +80,8 @@ int main(int argc, char **argv)
         delegate.applicationDidFinishLaunching();
         status = QCoreApplication::exec();
     }
-    // The window asked a running walk to stop; let it end before the application goes away.
-    QThreadPool::globalInstance()->waitForDone();
+    // The window asked a running walk to stop; let it end before the application goes away (but not
+    // wait for ever on a listing stuck on a dead mount).
+    corvale::backgroundPool()->waitForDone(5000);
     return status;
 }

@@ -1,16 +1,22 @@
 #include "DynamicStackedView.h"
 
+#include "DynamicStackedViewAccessible.h"
 #include "DynamicStackedViewBox.h"
 #include "DynamicStackedViewDelegate.h"
 #include "DynamicStackedViewPopup.h"
 #include "StackedBarLayout.h"
 
+#include <QAccessible>
+#include <QContextMenuEvent>
 #include <QCursor>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace corvale {
 
@@ -18,6 +24,8 @@ DynamicStackedView::DynamicStackedView(QWidget *parent)
     : QWidget(parent)
     , m_popup(new DynamicStackedViewPopup(this))
 {
+    setFocusPolicy(Qt::StrongFocus);
+    DynamicStackedViewAccessible::install();
     m_popup->hide();
     const double barHeight
         = barSize().height() - StackedBarLayout::kStripTopGap - StackedBarLayout::kStripBottom;
@@ -37,6 +45,7 @@ DynamicStackedView::~DynamicStackedView()
 
 void DynamicStackedView::setData(Sectors sectors)
 {
+    const auto focusedSector = m_focusedBox ? m_focusedBox->sector() : nullptr;
     discardBoxes();
     m_sectors = std::move(sectors);
     const std::size_t count = m_sectors.size();
@@ -60,6 +69,9 @@ void DynamicStackedView::setData(Sectors sectors)
         box->sector()->setSelected(true);
         changeSelection(box, true);
     }
+    // The same record keeps the focus through a rebuild; a new one starts at the default.
+    auto *kept = focusedSector ? boxForSector(focusedSector) : nullptr;
+    setFocusedBox(kept && !kept->isHidden() ? kept : defaultFocusBox());
     m_trackColor = QColor();
     update();
 }
@@ -75,6 +87,8 @@ void DynamicStackedView::discardBoxes()
         box->deleteLater();
     }
     m_boxes.clear();
+    m_visibleBoxes.clear();
+    m_focusedBox = nullptr;
     // A popup naming a record that is no longer shown would stay up over a bar without it.
     if (m_highlightedBox)
         changeHighlight(nullptr);
@@ -150,19 +164,71 @@ void DynamicStackedView::updateLayout()
         box->setVisible(!layout.boxes[i].hidden);
     }
 
-    const QPoint pointer = QCursor::pos();
     const QPointF stripOrigin = m_stripRect.topLeft();
+    const auto wereVisible = std::exchange(m_visibleBoxes, {});
     for (std::size_t i = 0; i < layout.boxes.size(); ++i) {
         const auto &placement = layout.boxes[i];
         if (!placement.placed || !m_sectors[i])
             continue;
         auto *box = ensureBox(m_boxIndex[i]);
-        box->show();
         // A box spans the strip's height, so its frame reads the same from either origin.
-        box->setFrame(placement.frame.translated(stripOrigin), pointer);
-        if (box == m_highlightedBox)
-            m_popup->move(StackedBarLayout::anchoredPopupX(placement.frame), popupTop());
+        box->setFrame(placement.frame.translated(stripOrigin));
+        // Shown only in its place: Qt gives a box shown under the pointer an enter event, and a
+        // new one's default place is the bar's top left corner.
+        box->show();
+        m_visibleBoxes.push_back(box);
     }
+    if (!m_focusedBox || m_focusedBox->isHidden())
+        setFocusedBox(defaultFocusBox());
+    if (m_visibleBoxes != wereVisible && QAccessible::isActive()) {
+        // A screen reader lists the visible sectors: they are other ones now.
+        QAccessibleEvent changed(this, QAccessible::ObjectReorder);
+        QAccessible::updateAccessibility(&changed);
+    }
+    recheckPointer();
+}
+
+void DynamicStackedView::recheckPointer()
+{
+    DynamicStackedViewBox *target = boxAt(QCursor::pos());
+    // Keyboard users get the label of the focused sector while the pointer is elsewhere.
+    if (!target && isFocusShown())
+        target = m_focusedBox;
+    for (auto *box : m_visibleBoxes) {
+        if (box != target && !box->isSelected())
+            box->setHighlighted(false);
+    }
+    if (target)
+        target->mouseEntered();
+    else
+        changeHighlight(nullptr);
+    if (m_highlightedBox && m_popup->isVisible()) {
+        m_popup->move(StackedBarLayout::anchoredPopupX(m_highlightedBox->frame(), width(), m_popup->width()),
+            popupTop());
+    }
+}
+
+DynamicStackedViewBox *DynamicStackedView::boxAt(const QPoint &globalPointer) const
+{
+    if (!isVisible())
+        return nullptr;
+    const QPoint point = mapFromGlobal(globalPointer);
+    // What an ancestor clips away is not under the pointer: a row sliding in starts above its
+    // cell, over the row the pointer is on.
+    QRect shown = rect();
+    QPoint origin;
+    for (const QWidget *widget = this; !widget->isWindow() && widget->parentWidget();
+         widget = widget->parentWidget()) {
+        origin -= widget->pos();
+        shown &= QRect(origin, widget->parentWidget()->size());
+    }
+    if (!shown.contains(point))
+        return nullptr;
+    for (auto *box : m_visibleBoxes) {
+        if (box->geometry().contains(point))
+            return box;
+    }
+    return nullptr;
 }
 
 void DynamicStackedView::changeSelection(DynamicStackedViewBox *box, bool silent)
@@ -238,11 +304,140 @@ void DynamicStackedView::changeHighlight(DynamicStackedViewBox *box)
     if (sector && sector->noHint())
         return;
     // A null text shows as an empty line.
-    m_popup->setTexts(sector ? sector->title() : QString(), sector ? sector->subtitle() : QString());
+    const int barWidth = width();
+    m_popup->setTexts(sector ? sector->title() : QString(), sector ? sector->subtitle() : QString(),
+        sector ? sector->sectorPercentage() : 0.0f, barWidth);
     m_popup->show();
-    const QRectF inStrip = box->frame().translated(-m_stripRect.topLeft());
-    m_popup->move(StackedBarLayout::popupX(inStrip, barSize().width()), popupTop());
+    m_popup->move(StackedBarLayout::popupX(box->frame(), barWidth, m_popup->width()), popupTop());
     m_highlightedBox = box;
+}
+
+DynamicStackedViewBox *DynamicStackedView::defaultFocusBox() const
+{
+    for (auto *box : m_visibleBoxes) {
+        if (box->sector() && box->sector()->isSelected())
+            return box;
+    }
+    return m_visibleBoxes.empty() ? nullptr : m_visibleBoxes.front();
+}
+
+void DynamicStackedView::setFocusedBox(DynamicStackedViewBox *box)
+{
+    if (box == m_focusedBox)
+        return;
+    if (m_focusedBox)
+        m_focusedBox->setFocusMark(false);
+    m_focusedBox = box;
+    if (!box)
+        return;
+    box->setFocusMark(isFocusShown());
+    if (hasFocus()) {
+        QAccessibleEvent event(box, QAccessible::Focus);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+bool DynamicStackedView::isFocusShown() const
+{
+    return m_focusVisible && hasFocus() && m_focusedBox && !m_focusedBox->isHidden();
+}
+
+void DynamicStackedView::showFocus()
+{
+    if (m_focusedBox)
+        m_focusedBox->setFocusMark(isFocusShown());
+    recheckPointer();
+}
+
+void DynamicStackedView::boxPressed(DynamicStackedViewBox *box)
+{
+    m_focusVisible = false;
+    setFocusedBox(box);
+    showFocus();
+}
+
+void DynamicStackedView::keyPressEvent(QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const bool plain = modifiers == Qt::NoModifier;
+    const int key = event->key();
+    const QPointer<DynamicStackedView> self(this);
+    if (plain && (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Home || key == Qt::Key_End)) {
+        if (!m_visibleBoxes.empty()) {
+            const auto last = std::ptrdiff_t(m_visibleBoxes.size()) - 1;
+            const auto found = std::find(m_visibleBoxes.begin(), m_visibleBoxes.end(), m_focusedBox.data());
+            auto at = found == m_visibleBoxes.end() ? 0 : found - m_visibleBoxes.begin();
+            at = key == Qt::Key_Home ? 0 : key == Qt::Key_End ? last : key == Qt::Key_Left ? at - 1 : at + 1;
+            setFocusedBox(m_visibleBoxes[std::size_t(std::clamp<std::ptrdiff_t>(at, 0, last))]);
+        }
+    } else if (plain && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)) {
+        // Held down, the key would open and close the sector over and over.
+        if (m_focusedBox && !event->isAutoRepeat())
+            m_focusedBox->click();
+    } else if ((plain && key == Qt::Key_Backspace) || (modifiers == Qt::AltModifier && key == Qt::Key_Up)) {
+        // The records hold the selection: a disabled box's own flag flips with each click.
+        const auto selected = std::find_if(m_boxes.begin(), m_boxes.end(),
+            [](DynamicStackedViewBox *box) { return box && box->sector() && box->sector()->isSelected(); });
+        // Nothing to clear here: the key is the window's, to go up from this row.
+        if (selected == m_boxes.end()) {
+            event->ignore();
+            return;
+        }
+        (*selected)->click();
+    } else if ((plain && key == Qt::Key_Menu) || (modifiers == Qt::ShiftModifier && key == Qt::Key_F10)) {
+        if (m_focusedBox)
+            m_focusedBox->openMenu(m_focusedBox->mapToGlobal(m_focusedBox->rect().center()));
+    } else {
+        // Up and Down among them: moving between rows is the window's business.
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    // The delegate may have rebuilt this bar, or dropped it, on the way.
+    if (self) {
+        m_focusVisible = true;
+        showFocus();
+    }
+}
+
+void DynamicStackedView::focusInEvent(QFocusEvent *event)
+{
+    switch (event->reason()) {
+    case Qt::MouseFocusReason:
+        m_focusVisible = false;
+        break;
+    case Qt::ActiveWindowFocusReason:
+    case Qt::PopupFocusReason:
+    case Qt::MenuBarFocusReason:
+        break; // coming back to where the user was: as it was then
+    default:
+        m_focusVisible = true;
+        break;
+    }
+    QWidget::focusInEvent(event);
+    showFocus();
+    // Qt announces the bar itself once this handler is over: the sector's turn comes after that.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (hasFocus() && m_focusedBox) {
+                QAccessibleEvent focused(m_focusedBox, QAccessible::Focus);
+                QAccessible::updateAccessibility(&focused);
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void DynamicStackedView::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    showFocus();
+}
+
+void DynamicStackedView::contextMenuEvent(QContextMenuEvent *event)
+{
+    // A menu key arrives as a key press too, which opens the focused sector's menu.
+    event->setAccepted(event->reason() == QContextMenuEvent::Keyboard);
 }
 
 void DynamicStackedView::toOpenMenu(DynamicStackedViewBox *box)
@@ -268,6 +463,11 @@ QSize DynamicStackedView::sizeHint() const
 void DynamicStackedView::resizeEvent(QResizeEvent *)
 {
     updateLayout();
+}
+
+void DynamicStackedView::moveEvent(QMoveEvent *)
+{
+    recheckPointer();
 }
 
 void DynamicStackedView::paintEvent(QPaintEvent *)

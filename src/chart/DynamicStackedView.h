@@ -15,11 +15,16 @@ class DynamicStackedViewPopup;
 
 // One horizontal stacked bar: a strip of boxes, one per sector, as wide as the sectors' shares,
 // with a popup above it naming the hovered or selected sector. Reports clicks and context-menu
-// openings to its delegate. GUI thread only. Owns its boxes and popup; holds its sectors strongly;
-// the delegate is not owned and must outlive the bar or be reset with setDelegate(nullptr).
+// openings to its delegate; keys on its focused sector go the same way (see keyPressEvent), and
+// a screen reader sees it through DynamicStackedViewAccessible. GUI thread only. Owns its boxes
+// and popup; holds its sectors strongly; the delegate is not owned and must outlive the bar or be
+// reset with setDelegate(nullptr).
+//
+// The popup (the label) is 120 wide or wider for its second line, never wider than the bar and
+// always kept on it, so nothing of it is cut; with the pointer on no box, it is hidden.
 //
 // Geometry. The bar's rules measure a bar of W × H from the bottom left, y upward: the strip at
-// (0, 6, W, H − 20), the popup at (x, H − 32, 120, 36), so the popup reaches 4 above the bar's
+// (0, 6, W, H − 20), the popup at (x, H − 32, w, 36), so the popup reaches 4 above the bar's
 // top. To draw it in full without reaching outside the widget, the widget keeps its top
 // kTopMargin pixels free for it: W is the widget's width and H its height minus kTopMargin.
 // In Qt's coordinates (top left, y down) a rect (x, y, w, h) of the rules lies at
@@ -63,9 +68,14 @@ public:
     // Told by a box just before its context menu opens.
     void toOpenMenu(DynamicStackedViewBox *box);
 
-    // The layout pass: hides slivers, places the boxes, re-anchors the popup. Runs on resize,
-    // on a spacing change, after setData and after each selection change.
+    // The layout pass: hides slivers, places the boxes, then re-checks the pointer. Runs on
+    // resize, on a spacing change, after setData and after each selection change.
     void updateLayout();
+    // Highlights the box under the pointer, if it is really there to see (not clipped away by
+    // an ancestor), and no other; shows the popup for it, at its left edge and kept on the bar,
+    // or hides the popup. Called after each layout pass and each move of the bar; whoever moves
+    // an ancestor of the bar under a still pointer (a row sliding in) calls it too.
+    void recheckPointer();
     // Shows the faint empty-bar track in the current light or dark palette, if there are no sectors.
     void appearanceChanged();
 
@@ -75,6 +85,18 @@ public:
     // The empty-bar track's colour; invalid when the strip is clear.
     QColor trackColor() const { return m_trackColor; }
     DynamicStackedViewBox *boxForSector(const std::shared_ptr<DynamicStackedViewSector> &sector) const;
+    // The boxes the last layout pass showed, left to right.
+    const std::vector<DynamicStackedViewBox *> &visibleBoxes() const { return m_visibleBoxes; }
+
+    // The sector with the keyboard focus: always a visible box, or none on a bar without one.
+    // It stays on its record through setData; else it goes to the selected sector, else to the
+    // first visible one.
+    DynamicStackedViewBox *focusedBox() const { return m_focusedBox; }
+    void setFocusedBox(DynamicStackedViewBox *box);
+    // The focus ring is drawn: the bar has focus, gained or last used by the keyboard.
+    bool isFocusShown() const;
+    // Told by a box on a mouse press: the keyboard focus follows, without its ring.
+    void boxPressed(DynamicStackedViewBox *box);
     DynamicStackedViewBox *highlightedBox() const { return m_highlightedBox; }
     DynamicStackedViewPopup *popup() const { return m_popup; }
     int popupTop() const;
@@ -83,11 +105,19 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     DynamicStackedViewBox *ensureBox(std::size_t index);
+    DynamicStackedViewBox *boxAt(const QPoint &globalPointer) const;
+    DynamicStackedViewBox *defaultFocusBox() const;
+    void showFocus();
     void discardBoxes();
 
     Sectors m_sectors;
@@ -97,7 +127,9 @@ private:
     std::unordered_map<const DynamicStackedViewSector *, std::size_t> m_indexOfSector;
     std::vector<DynamicStackedViewBox *> m_boxes; // by first position; nullptr until needed
     DynamicStackedViewPopup *m_popup = nullptr;
+    std::vector<DynamicStackedViewBox *> m_visibleBoxes;
     QPointer<DynamicStackedViewBox> m_highlightedBox;
+    QPointer<DynamicStackedViewBox> m_focusedBox;
     DynamicStackedViewDelegate *m_delegate = nullptr;
     QRectF m_stripRect;
     QColor m_trackColor;
@@ -105,6 +137,7 @@ private:
     int m_cornerRadius = 0;
     // A selection is shown: boxes made from now on start dimmed like the other unselected ones.
     bool m_dimUnselected = false;
+    bool m_focusVisible = false;
 };
 
 } // namespace corvale

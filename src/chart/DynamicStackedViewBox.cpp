@@ -4,7 +4,6 @@
 #include "HexColor.h"
 
 #include <QContextMenuEvent>
-#include <QCursor>
 #include <QGraphicsDropShadowEffect>
 #include <QPainter>
 #include <QPainterPath>
@@ -88,11 +87,6 @@ QColor DynamicStackedViewBox::borderColor()
 
 void DynamicStackedViewBox::setFrame(const QRectF &frame)
 {
-    setFrame(frame, QCursor::pos());
-}
-
-void DynamicStackedViewBox::setFrame(const QRectF &frame, const QPoint &globalPointer)
-{
     const double w = frame.width();
     const double h = frame.height();
     if (w > 30 && h > 14) {
@@ -106,7 +100,6 @@ void DynamicStackedViewBox::setFrame(const QRectF &frame, const QPoint &globalPo
     const int top = int(std::round(frame.top()));
     setGeometry(left, top, int(std::round(frame.right())) - left, int(std::round(frame.bottom())) - top);
     update();
-    recheckPointer(globalPointer);
 }
 
 void DynamicStackedViewBox::mouseEntered()
@@ -122,19 +115,6 @@ void DynamicStackedViewBox::mouseExited()
         setHighlighted(false);
     if (auto *view = stackedView())
         view->changeHighlight(nullptr);
-}
-
-void DynamicStackedViewBox::recheckPointer()
-{
-    recheckPointer(QCursor::pos());
-}
-
-void DynamicStackedViewBox::recheckPointer(const QPoint &globalPointer)
-{
-    if (rect().contains(mapFromGlobal(globalPointer)))
-        mouseEntered();
-    else
-        mouseExited();
 }
 
 DynamicStackedView *DynamicStackedViewBox::stackedView() const
@@ -163,13 +143,52 @@ void DynamicStackedViewBox::paintEvent(QPaintEvent *)
         painter.drawText(m_titleRect, Qt::AlignCenter, text);
     }
     // Drawn last and inside the bounds, over the title, as a layer border is.
+    painter.setBrush(Qt::NoBrush);
     if (m_borderWidth > 0) {
         const double half = m_borderWidth / 2;
         const double radius = std::max(0.0, m_cornerRadius - half);
         painter.setPen(QPen(borderColor(), m_borderWidth));
-        painter.setBrush(Qt::NoBrush);
         painter.drawRoundedRect(bounds.adjusted(half, half, -half, -half), radius, radius);
     }
+    if (m_focusMark) {
+        // White edged with black reads on every sector colour, at full strength on a dimmed box,
+        // inside the selection border so that the two never hide each other.
+        painter.setOpacity(1.0);
+        const double inset = std::min(5.0, bounds.width() / 4);
+        const QRectF ring = bounds.adjusted(inset, inset, -inset, -inset);
+        painter.setPen(QPen(QColor(0, 0, 0, 190), 4));
+        painter.drawRoundedRect(ring, 2, 2);
+        painter.setPen(QPen(Qt::white, 2));
+        painter.drawRoundedRect(ring, 2, 2);
+    }
+}
+
+void DynamicStackedViewBox::setFocusMark(bool shown)
+{
+    if (m_focusMark == shown)
+        return;
+    m_focusMark = shown;
+    update();
+}
+
+void DynamicStackedViewBox::click()
+{
+    // No drag test: the release that ends any press on the box is a click.
+    m_selected = !m_selected;
+    if (auto *view = stackedView())
+        view->changeSelection(this, false);
+}
+
+void DynamicStackedViewBox::openMenu(const QPoint &globalPos)
+{
+    if (!m_menu)
+        return;
+    const QPointer<DynamicStackedViewBox> self(this);
+    // The bar (and through it the delegate) prepares the shared menu for this sector first.
+    if (auto *view = stackedView())
+        view->toOpenMenu(this);
+    if (self && m_menu)
+        m_menu->exec(globalPos);
 }
 
 void DynamicStackedViewBox::enterEvent(QEnterEvent *)
@@ -186,6 +205,8 @@ void DynamicStackedViewBox::mousePressEvent(QMouseEvent *event)
 {
     // Accepting the press makes the release come here even when it happens outside the box.
     event->setAccepted(event->button() == Qt::LeftButton);
+    if (auto *view = stackedView())
+        view->boxPressed(this);
 }
 
 void DynamicStackedViewBox::mouseReleaseEvent(QMouseEvent *event)
@@ -194,23 +215,13 @@ void DynamicStackedViewBox::mouseReleaseEvent(QMouseEvent *event)
         QWidget::mouseReleaseEvent(event);
         return;
     }
-    // No drag test: the release that ends any press on the box is a click.
-    m_selected = !m_selected;
-    if (auto *view = stackedView())
-        view->changeSelection(this, false);
+    click();
 }
 
 void DynamicStackedViewBox::contextMenuEvent(QContextMenuEvent *event)
 {
     event->accept();
-    if (!m_menu)
-        return;
-    const QPointer<DynamicStackedViewBox> self(this);
-    // The bar (and through it the delegate) prepares the shared menu for this sector first.
-    if (auto *view = stackedView())
-        view->toOpenMenu(this);
-    if (self && m_menu)
-        m_menu->exec(event->globalPos());
+    openMenu(event->globalPos());
 }
 
 } // namespace corvale

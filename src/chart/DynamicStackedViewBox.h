@@ -51,11 +51,8 @@ public:
     // The exact frame in the parent's coordinates. The widget covers it with its edges rounded
     // to whole pixels, so neighbours never overlap; the title rule uses the exact size.
     QRectF frame() const { return m_frame; }
-    // Places the title, moves the box, then re-checks the pointer against the new geometry, so
-    // that a box moving under a still pointer shows the hover state at once.
+    // Places the title and moves the box. Its bar re-checks the pointer once the pass is over.
     void setFrame(const QRectF &frame);
-    // The same with the pointer's global position already known (one look-up per layout pass).
-    void setFrame(const QRectF &frame, const QPoint &globalPointer);
     bool isTitleShown() const { return m_titleShown; }
     QString titleText() const { return m_titleText; }
     // In the box's own Qt coordinates: (0, h/2 − 7, w, 13), i.e. (0, h/2 − 6, w, 13) measured
@@ -64,9 +61,14 @@ public:
 
     void mouseEntered();
     void mouseExited();
-    // Sends mouseEntered() or mouseExited() as the pointer is now inside or outside the box.
-    void recheckPointer();
-    void recheckPointer(const QPoint &globalPointer);
+    // What a left click does: flips `selected` and asks the bar to apply it (keys call it too).
+    void click();
+    // Tells the bar, then opens the sector's context menu at `globalPos`; nothing without a menu.
+    void openMenu(const QPoint &globalPos);
+
+    // The bar's keyboard focus ring, drawn inside the box.
+    bool hasFocusMark() const { return m_focusMark; }
+    void setFocusMark(bool shown);
 
     // Cuts the box from its bar before the bar discards it: it sends nothing more.
     void detachFromView() { m_detached = true; }
@@ -95,6 +97,7 @@ private:
     bool m_titleShown = true;
     bool m_selected = false;
     bool m_detached = false;
+    bool m_focusMark = false;
 };
 
 } // namespace corvale

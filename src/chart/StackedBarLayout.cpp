@@ -1,5 +1,6 @@
 #include "StackedBarLayout.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace corvale {
@@ -26,10 +27,10 @@ StackedBarLayout StackedBarLayout::compute(
 
     double available = availableWidth(width, spacing, shares.size());
     float remaining = 1.0f;
-    if (shares.size() > 1 && available < 0) {
-        // More boxes than the bar has room for gaps: measured against a negative width, every
-        // share would look too narrow, the largest most of all, and the bar would show the
-        // slivers. So the boxes that could not be a point wide on the whole bar go first.
+    if (shares.size() > 1) {
+        // Boxes that could not be a point wide on the whole bar go before the pass. Left in, each
+        // takes a gap off the width the others are measured against: with about as many sectors
+        // as points, that width is near zero and even the largest share would look too narrow.
         std::size_t candidates = 0;
         for (std::size_t i = 0; i < shares.size(); ++i) {
             if ((width + 1) * shares[i] < 1.0) {
@@ -56,6 +57,20 @@ StackedBarLayout StackedBarLayout::compute(
             layout.boxes[i].hidden = true;
         }
     }
+    if (visible == 0 && !shares.empty()) {
+        // Never a blank bar while anything has a size: the largest share shows, alone.
+        const auto largest = std::size_t(std::max_element(shares.begin(), shares.end()) - shares.begin());
+        if (shares[largest] > 0) {
+            layout.boxes[largest].hidden = false;
+            // Summed afresh in double: a float R after thousands of subtractions can be off by
+            // a tenth of a small share, and the lone box would overshoot the bar.
+            double total = 0;
+            for (const float share : shares)
+                total += share;
+            remaining = float(1.0 - total + shares[largest]);
+            visible = 1;
+        }
+    }
 
     available = availableWidth(width, spacing, visible);
     double x = 0;
@@ -71,19 +86,27 @@ StackedBarLayout StackedBarLayout::compute(
     return layout;
 }
 
-int StackedBarLayout::popupX(const QRectF &frame, double barWidth)
+namespace {
+
+int keptOnBar(double x, double barWidth, int popupWidth)
 {
-    double x = frame.x() + frame.width() * 0.5 - kPopupWidth * 0.5;
     if (x < 0)
         x = 0;
-    if (x + kPopupWidth > barWidth)
-        x = barWidth - kPopupWidth;
+    if (x + popupWidth > barWidth)
+        x = barWidth - popupWidth;
     return int(std::round(x));
 }
 
-int StackedBarLayout::anchoredPopupX(const QRectF &frame)
+} // namespace
+
+int StackedBarLayout::popupX(const QRectF &frame, double barWidth, int popupWidth)
 {
-    return int(std::round(frame.x()));
+    return keptOnBar(frame.x() + frame.width() * 0.5 - popupWidth * 0.5, barWidth, popupWidth);
+}
+
+int StackedBarLayout::anchoredPopupX(const QRectF &frame, double barWidth, int popupWidth)
+{
+    return keptOnBar(frame.x(), barWidth, popupWidth);
 }
 
 } // namespace corvale

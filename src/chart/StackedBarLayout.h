@@ -32,18 +32,19 @@ struct StackedBarLayout
 
     // Two passes, linear in the number of shares: the first hides boxes narrower than one
     // point (their width and a spacing go back to the available width, their share leaves R),
-    // the second places the visible ones from the left, widened by 1/R to fill the bar. When the
-    // gaps of all boxes alone are wider than the bar, the boxes narrower than a point on the
-    // whole bar are hidden before the first pass, which then sees only the others.
+    // the second places the visible ones from the left, widened by 1/R to fill the bar. Boxes
+    // narrower than a point on the whole bar are hidden before the first pass, which then sees
+    // only the others; and if nothing is left visible, the largest non-zero share shows alone.
     static StackedBarLayout compute(
         std::span<const float> shares, double width, double height, double spacing);
 
     // Where the popup goes when box `frame` (strip coordinates; the strip starts at x 0) is
     // highlighted: centred over the box, kept within the bar, rounded half away from zero.
     // A bar narrower than the popup gives a negative x.
-    static int popupX(const QRectF &frame, double barWidth);
-    // Where the layout re-anchors the popup of the highlighted box: its left edge, rounded.
-    static int anchoredPopupX(const QRectF &frame);
+    static int popupX(const QRectF &frame, double barWidth, int popupWidth = kPopupWidth);
+    // Where a layout pass re-anchors the popup of the highlighted box: at its left edge, rounded,
+    // and kept within the bar as hovering keeps it.
+    static int anchoredPopupX(const QRectF &frame, double barWidth, int popupWidth = kPopupWidth);
 
     static constexpr int kPopupWidth = 120;
     static constexpr int kPopupHeight = 36;

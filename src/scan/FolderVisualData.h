@@ -40,6 +40,8 @@ public:
     void setPath(std::string path) { m_path = std::move(path); }
     std::uint64_t size() const { return m_size; }
     void setSize(std::uint64_t size) { m_size = size; }
+    std::uint64_t allocatedSize() const { return m_allocatedSize; }
+    void setAllocatedSize(std::uint64_t size) { m_allocatedSize = size; }
     std::uint64_t count() const { return m_count; }
     void setCount(std::uint64_t count) { m_count = count; }
     // Empty optional: no children at all (the node of a loose-files sector); a walked
@@ -56,6 +58,7 @@ public:
 
 private:
     friend class FolderWalker;
+    friend class ScanFileReader;
     struct Walk;
     struct NodeTag
     { };
@@ -71,6 +74,7 @@ private:
     // delegate, clock, counter, the walk's own stack) lives in m_walk, which result nodes lack.
     std::string m_path;
     std::uint64_t m_size = 0;
+    std::uint64_t m_allocatedSize = 0;
     std::uint64_t m_count = 0;
     std::optional<Children> m_children;
     std::unique_ptr<Walk> m_walk;

@@ -24,6 +24,21 @@ bool sameColor(const QColor &a, const QColor &b)
     return normalized(a).rgba64() == normalized(b).rgba64();
 }
 
+// WCAG 2.1 relative luminance and contrast ratio.
+double luminance(const QColor &color)
+{
+    const auto linear
+        = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * linear(color.redF()) + 0.7152 * linear(color.greenF()) + 0.0722 * linear(color.blueF());
+}
+
+double contrast(const QColor &a, const QColor &b)
+{
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
 QPixmap tinted(const QPixmap &mask, const QColor &color)
 {
     QPixmap result(mask.size());
@@ -169,7 +184,7 @@ void ZephFlatButton::cancelPress()
         setDown(false);
         flipState();
     }
-    emit released();
+    Q_EMIT released();
 }
 
 FlatButtonPlacement::Input ZephFlatButton::placementInput() const
@@ -241,7 +256,7 @@ void ZephFlatButton::mousePressEvent(QMouseEvent *event)
         setDown(true);
         flipState();
     }
-    emit pressed();
+    Q_EMIT pressed();
     event->accept();
 }
 
@@ -267,8 +282,8 @@ void ZephFlatButton::mouseReleaseEvent(QMouseEvent *event)
         flipState();
     else
         setDown(false);
-    emit released();
-    emit clicked(isChecked());
+    Q_EMIT released();
+    Q_EMIT clicked(isChecked());
 }
 
 void ZephFlatButton::leaveEvent(QEvent *event)
@@ -286,6 +301,17 @@ void ZephFlatButton::keyPressEvent(QKeyEvent *event)
         return;
     }
     QAbstractButton::keyPressEvent(event);
+}
+
+bool ZephFlatButton::event(QEvent *event)
+{
+    // Tab on the only widget that takes focus moves it nowhere, so no focus-in says the keyboard
+    // is in use: any key on the button does.
+    if (event->type() == QEvent::KeyPress && !m_focusFromKeyboard) {
+        m_focusFromKeyboard = true;
+        update();
+    }
+    return QAbstractButton::event(event);
 }
 
 void ZephFlatButton::focusInEvent(QFocusEvent *event)
@@ -334,6 +360,25 @@ void ZephFlatButton::paintEvent(QPaintEvent *)
     painter.drawImage(0, 0, layer);
 }
 
+QColor ZephFlatButton::focusRingColor() const
+{
+    // The background as seen: a translucent one lets the window through.
+    const QColor shown = m_colors[Background].shown;
+    const QColor window = palette().color(QPalette::Window).toRgb();
+    const double a = shown.alphaF();
+    const QColor background = QColor::fromRgbF(float(shown.redF() * a + window.redF() * (1 - a)),
+        float(shown.greenF() * a + window.greenF() * (1 - a)),
+        float(shown.blueF() * a + window.blueF() * (1 - a)));
+    // The desktop's highlight where it shows (3:1, the least for a focus indicator), else the
+    // title's colour, which is chosen to be read on this background, else black or white.
+    for (const QColor &candidate : {palette().color(QPalette::Highlight), m_colors[Title].shown}) {
+        if (candidate.alpha() == 255 && contrast(candidate, background) >= 3)
+            return candidate;
+    }
+    return contrast(Qt::black, background) > contrast(Qt::white, background) ? QColor(Qt::black)
+                                                                             : QColor(Qt::white);
+}
+
 void ZephFlatButton::paintLayer(QPainter &painter) const
 {
     painter.setRenderHint(QPainter::Antialiasing);
@@ -361,11 +406,12 @@ void ZephFlatButton::paintLayer(QPainter &painter) const
         painter.fillPath(outline.subtracted(inner), m_colors[Border].shown);
     }
     if (hasFocus() && m_focusFromKeyboard) {
-        QPen ring(palette().color(QPalette::Highlight), 2);
+        QPen ring(focusRingColor(), 2);
         painter.setPen(ring);
         painter.setBrush(Qt::NoBrush);
-        const double ringRadius = std::max(0.0, radius - 1);
-        painter.drawRoundedRect(bounds.adjusted(1, 1, -1, -1), ringRadius, ringRadius);
+        // A little inside the edge, so that the fill shows on both sides of it.
+        const double ringRadius = std::max(0.0, radius - 3);
+        painter.drawRoundedRect(bounds.adjusted(3, 3, -3, -3), ringRadius, ringRadius);
     }
 }
 

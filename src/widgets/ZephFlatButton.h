@@ -19,9 +19,9 @@ namespace corvale {
 // button is on while it is pressed; otherwise each click toggles it (the QAbstractButton
 // checked state). A press shows the new state at once; dragging out cancels the press for good,
 // and the release then sends nothing; a completed press emits clicked() once. Space and Enter
-// click it as any button. A disabled button is drawn at half opacity and lets clicks through
-// to whatever lies behind it. alpha() scales the whole drawing, for fading the button in.
-// GUI thread only.
+// click it as any button; keyboard focus shows as a ring that stands out from the fill. A disabled button is
+// drawn at half opacity and lets clicks through to whatever lies behind it. alpha() scales the whole drawing,
+// for fading the button in. GUI thread only.
 class ZephFlatButton : public QAbstractButton
 {
     Q_OBJECT
@@ -103,6 +103,9 @@ public:
     // Where the image and the title are drawn now (see FlatButtonPlacement).
     std::optional<QRect> imageFrame() const;
     std::optional<QRect> titleFrame() const;
+    // The keyboard focus ring: the palette's highlight, unless it is too close to the background
+    // (the window fills the button with the accent colour, which is the highlight).
+    QColor focusRingColor() const;
 
     QSize sizeHint() const override;
 
@@ -112,6 +115,7 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void leaveEvent(QEvent *event) override;
+    bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void changeEvent(QEvent *event) override;

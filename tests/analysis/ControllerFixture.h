@@ -4,6 +4,7 @@
 // read back from the window.
 
 #include "AlertPresenter.h"
+#include "AnalysisSession.h"
 #include "ByteCount.h"
 #include "CheckmarkTableCell.h"
 #include "DynamicStackedView.h"
@@ -12,6 +13,7 @@
 #include "FileManager.h"
 #include "FolderAttributes.h"
 #include "FolderChooser.h"
+#include "RemovalPanel.h"
 #include "RightClickTable.h"
 #include "StorageWindowController.h"
 #include "VisualDataCell.h"
@@ -112,7 +114,6 @@ inline Entry fileEntry(const QByteArray &path)
     entry->name = path.mid(path.lastIndexOf('/') + 1).toStdString();
     entry->isDir = false;
     entry->size = quint64(st.st_size);
-    entry->sizeText = byteCountText(entry->size).toStdString();
     entry->count = 1;
     return entry;
 }
@@ -123,7 +124,6 @@ inline Entry folderEntry(const QByteArray &path, quint64 size, quint64 items)
     auto entry = fileEntry(path);
     entry->isDir = true;
     entry->size = size;
-    entry->sizeText = byteCountText(size).toStdString();
     entry->count = items + 1;
     return entry;
 }
@@ -149,7 +149,7 @@ inline QStringList titles(const Sectors &row)
     return result;
 }
 
-inline QStringList names(const StorageWindowController::Entries &entries)
+inline QStringList names(const AnalysisSession::Entries &entries)
 {
     QStringList result;
     for (const auto &entry : entries)
@@ -177,6 +177,15 @@ struct FileTable
     void clickCheckBox(int row) const { click(checkBoxOf(row)); }
 };
 
+// Runs what the background has to do, and delivers what it sends back, until nothing is left.
+inline void settle()
+{
+    for (int round = 0; round < 4; ++round) {
+        backgroundPool()->waitForDone();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    }
+}
+
 // The analysis window, shown, with every seam answered by the test.
 class ControllerWindow
 {
@@ -187,6 +196,7 @@ protected:
     RecordingFileManager *m_files = nullptr;
 
     StorageWindowController &c() { return *m_controller; }
+    AnalysisSession &s() { return *m_controller->session(); }
     void openWindow(QSize size = QSize(1000, 640))
     {
         m_controller = std::make_unique<StorageWindowController>();
@@ -200,8 +210,7 @@ protected:
     void closeWindow()
     {
         m_controller.reset();
-        QThreadPool::globalInstance()->waitForDone();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+        settle();
     }
     template<class T = QWidget>
     T *child(const char *name)
@@ -212,25 +221,34 @@ protected:
         return widget;
     }
     FileTable table() { return {child<RightClickTable>("fileTableView")}; }
-    bool panelShown() { return c().trashAnimationConstrain() == StorageWindowController::TrashShownOffset; }
-    bool panelHidden() { return c().trashAnimationConstrain() == StorageWindowController::TrashHiddenOffset; }
+    bool panelShown() { return c().removalPanel()->trashAnimationConstrain() == RemovalPanel::ShownOffset; }
+    bool panelHidden() { return c().removalPanel()->trashAnimationConstrain() == RemovalPanel::HiddenOffset; }
     std::shared_ptr<DynamicStackedViewSector> sector(int row, const QString &title)
     {
-        for (const auto &each :
-            size_t(row) < c().tableData().size() ? c().tableData()[size_t(row)] : Sectors())
+        const auto &rows = s().rows();
+        for (const auto &each : size_t(row) < rows.size() ? rows[size_t(row)].sectors : Sectors())
             if (each->title() == title)
                 return each;
         return nullptr;
     }
+    QList<QByteArray> rowPaths()
+    {
+        QList<QByteArray> paths;
+        for (const auto &row : s().rows())
+            paths << row.path;
+        return paths;
+    }
+    VisualDataCell *cell(int row)
+    {
+        return qobject_cast<VisualDataCell *>(child<QTableWidget>("tableView")->cellWidget(row, 0));
+    }
     // That sector's box, once its row has been laid out and shown.
     DynamicStackedViewBox *box(int row, const QString &title)
     {
-        auto *rows = child<QTableWidget>("tableView");
         DynamicStackedViewBox *found = nullptr;
         const bool shown = QTest::qWaitFor([&] {
-            auto *cell = qobject_cast<VisualDataCell *>(rows->cellWidget(row, 0));
             const auto record = sector(row, title);
-            found = cell && record ? cell->dynamicView()->boxForSector(record) : nullptr;
+            found = cell(row) && record ? cell(row)->dynamicView()->boxForSector(record) : nullptr;
             return found && found->isVisible() && found->width() > 2;
         });
         return shown ? found : nullptr;
@@ -240,14 +258,14 @@ protected:
         DynamicStackedViewBox *target = box(row, title);
         QVERIFY2(target, qPrintable(title));
         QTest::mouseClick(target, Qt::LeftButton, {}, target->rect().center());
+        settle();
     }
-    // Chooses `folder` and waits until its run has been presented.
+    // Chooses `folder` and waits until its run has been presented and its files listed.
     void runToResult(const QString &folder)
     {
         m_chooser->answers.push_back(QFile::encodeName(folder));
         c().selectFolder();
-        QThreadPool::globalInstance()->waitForDone();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+        settle();
     }
 };
 

@@ -23,10 +23,6 @@ class TestDrillDown : public QObject, ControllerWindow
 
     QString at(const QString &relative) const { return m_dir.filePath(relative); }
     QByteArray pathOf(const QString &relative) const { return QFile::encodeName(at(relative)); }
-    VisualDataCell *cell(int row)
-    {
-        return qobject_cast<VisualDataCell *>(child<QTableWidget>("tableView")->cellWidget(row, 0));
-    }
     void drillTo(const QStringList &path)
     {
         for (int row = 0; row < path.size(); ++row)
@@ -38,18 +34,18 @@ class TestDrillDown : public QObject, ControllerWindow
         QList<QByteArray> expected {QFile::encodeName(m_dir.path())};
         for (const QString &path : relativePaths)
             expected << pathOf(path);
-        QCOMPARE(c().pathsData(), expected);
+        QCOMPARE(rowPaths(), expected);
         QCOMPARE(child<QTableWidget>("tableView")->rowCount(), int(expected.size()));
-        for (size_t row = 0; row < c().tableData().size(); ++row) {
+        for (size_t row = 0; row < s().rows().size(); ++row) {
             QList<QByteArray> selected;
-            for (const auto &record : c().tableData()[row]) {
+            for (const auto &record : s().rows()[row].sectors) {
                 if (record->isSelected())
                     selected << QByteArray::fromStdString(record->represented<FolderVisualData>()->path());
             }
             QCOMPARE(selected, expected.mid(qsizetype(row) + 1, 1));
         }
     }
-    QStringList entryNames() { return names(c().directoryItems()); }
+    QStringList entryNames() { return names(s().directoryItems()); }
     // The file list of a folder: its sub-folders in the walk's order, then its loose files.
     QStringList listOf(const QString &relative) const
     {
@@ -97,21 +93,21 @@ private Q_SLOTS:
 
     void eachSelectionOpensTheNextLevelAndListsIt()
     {
-        const auto before = c().directoryItems();
+        const auto before = s().directoryItems();
         clickSector(0, "Files"); // cannot be selected
         verifyRows({});
-        QCOMPARE(c().directoryItems(), before);
+        QCOMPARE(s().directoryItems(), before);
 
         drillTo({"l1", "l2", "l3"});
         verifyRows({"l1", "l1/l2", "l1/l2/l3"});
         QCOMPARE(entryNames(), listOf("l1/l2/l3"));
-        QVERIFY(!c().wasReduced());
+        QVERIFY(!s().wasReduced());
         QVERIFY(cell(0)->arrow()->isHidden() && !cell(1)->arrow()->isHidden());
         QCOMPARE(cell(2)->titleField()->text(), QStringLiteral("l2"));
 
         clickSector(3, "l4"); // no sub-folders: a single "Files" row
-        QCOMPARE(titles(c().tableData().back()), QStringList {QStringLiteral("Files")});
-        QCOMPARE(c().tableData().back()[0]->subtitle(), byteCountText(250));
+        QCOMPARE(titles(s().rows().back().sectors), QStringList {QStringLiteral("Files")});
+        QCOMPARE(s().rows().back().sectors[0]->subtitle(), byteCountText(250));
         QCOMPARE(entryNames(), QStringList {QStringLiteral("d")});
 
         clickSector(0, "other"); // drops every row below
@@ -126,14 +122,14 @@ private Q_SLOTS:
         clickSector(2, "l3");
         verifyRows({"l1", "l1/l2"});
         QCOMPARE(entryNames(), listOf("l1/l2"));
-        QVERIFY(c().wasReduced());
+        QVERIFY(s().wasReduced());
         clickSector(2, "l3");
-        QVERIFY(!c().wasReduced());
+        QVERIFY(!s().wasReduced());
 
         clickSector(0, "l1");
         verifyRows({});
         QCOMPARE(entryNames(), listOf(QString()));
-        const auto l1 = c().directoryItems()[size_t(entryNames().indexOf(QStringLiteral("l1")))];
+        const auto l1 = s().directoryItems()[size_t(entryNames().indexOf(QStringLiteral("l1")))];
         QVERIFY(l1->isDir);
         QCOMPARE(l1->size, quint64(750));
         QCOMPARE(l1->count, quint64(8)); // 7 items below it
@@ -144,11 +140,11 @@ private Q_SLOTS:
     {
         auto *trash = child<QPushButton>("trashButton");
         for (int i = 0; i < 2; ++i) {
-            QVERIFY(c().fileListModel()->setChecked(0, true));
+            QVERIFY(s().fileListModel()->setChecked(0, true));
             QVERIFY(trash->isEnabled());
             QTRY_VERIFY(panelShown());
             clickSector(0, "l1");
-            QVERIFY(c().filesToDelete().empty() && c().fileListModel()->checkedEntries().empty());
+            QVERIFY(s().filesToDelete().empty() && s().fileListModel()->checkedEntries().empty());
             QVERIFY(!trash->isEnabled());
             QTRY_VERIFY(panelHidden());
         }
@@ -178,12 +174,13 @@ private Q_SLOTS:
             records.back()->setRepresentedObject(node);
             records.back()->setSectorPercentage(0.5f);
         }
-        QCOMPARE(StorageWindowController::updateDataInSectors(records), records);
+        QCOMPARE(AnalysisSession::updateDataInSectors(records), records);
         QCOMPARE(records[0]->sectorPercentage(), 0.0f);
         QCOMPARE(records[1]->subtitle(), byteCountText(0));
     }
 
-    // Only the last row slides in, after a result and after a drill-down, never after a cleared selection.
+    // Only the last row slides in, after a result and after a drill-down, never after a cleared
+    // selection.
     void onlyTheLastRowSlidesInAndNotAfterAClearedSelection()
     {
         QCOMPARE(cell(0)->topAnimationConstraint(), VisualDataCell::SlideStartTop);
@@ -191,24 +188,23 @@ private Q_SLOTS:
         clickSector(0, "l1");
         QVERIFY(!cell(0)->isAnimating() && cell(1)->isAnimating());
         QTRY_VERIFY(!cell(1)->isAnimating());
-        c().setTableData(c().tableData(), c().pathsData()); // a later reload slides in again
-        QVERIFY(cell(1)->isAnimating());
-        QTRY_VERIFY(!cell(1)->isAnimating());
         clickSector(1, "l2");
         clickSector(1, "l2");
-        c().setTableData(c().tableData(), c().pathsData());
         QVERIFY(!cell(1)->isAnimating());
         QCOMPARE(cell(1)->topAnimationConstraint(), VisualDataCell::RestingTop);
     }
 
-    // The bar that was clicked is rebuilt by its own report: it must live until its handler is done.
-    void oldCellsAreDeletedOnlyAfterTheClick()
+    // The clicked bar's row stays; the rows below it are replaced, and deleted only after the click.
+    void theClickedRowStaysAndTheRowsBelowGoLater()
     {
-        QPointer<VisualDataCell> old = cell(0);
+        const QPointer<VisualDataCell> top = cell(0);
         clickSector(0, "l1");
-        QVERIFY(cell(0) != old && old);
+        const QPointer<VisualDataCell> below = cell(1);
+        clickSector(0, "other");
+        QCOMPARE(cell(0), top.data());
+        QVERIFY(cell(1) != below && below);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(!old);
+        QVERIFY(!below);
     }
 };
 

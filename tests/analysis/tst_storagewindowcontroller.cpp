@@ -1,9 +1,11 @@
+// The window as the view of its analysis: what each state of a run shows, and the folder chooser.
+
 #include "ControllerFixture.h"
 #include "FolderVisualData.h"
+#include "OrvSpinnerView.h"
 
 #include <QLabel>
 #include <QPushButton>
-#include <QSemaphore>
 #include <QTemporaryDir>
 
 #include <atomic>
@@ -11,78 +13,50 @@
 using namespace corvale;
 using namespace corvale::test;
 
-namespace {
-
-// Holds walks from run `heldFrom` on (but not those up to `releasedTo`) at their progress reports,
-// so a test can look at the window mid-walk. Reports made on the GUI thread pass.
-struct Gate
-{
-    std::atomic<quint64> heldFrom = ~quint64(0), releasedTo = 0, waiting = 0;
-    void pass(quint64 run)
-    {
-        if (QThread::currentThread() == qApp->thread())
-            return;
-        waiting = run;
-        while (run >= heldFrom && run > releasedTo)
-            QThread::msleep(2);
-    }
-};
-
-} // namespace
-
 class TestStorageWindowController : public QObject, ControllerWindow
 {
     Q_OBJECT
 
-private:
-    std::shared_ptr<Gate> m_gate;
     QTemporaryDir m_dirA, m_dirB;
     QByteArray m_a = QFile::encodeName(m_dirA.path()), m_b = QFile::encodeName(m_dirB.path());
+    std::shared_ptr<std::atomic<bool>> m_held = std::make_shared<std::atomic<bool>>(false);
+    std::shared_ptr<std::atomic<int>> m_waiting = std::make_shared<std::atomic<int>>(0);
 
-    bool shown(const char *name) { return !child(name)->isHidden(); }
     QString text(const char *name) { return child<QLabel>(name)->text(); }
-    void verifyShown(std::initializer_list<const char *> names, bool visible)
+    // Every element's place in the state: shown (true) or hidden (false).
+    void verifyShown(std::initializer_list<const char *> names, bool shown)
     {
         for (const char *name : names)
-            QVERIFY2(shown(name) == visible, name);
+            QVERIFY2(child(name)->isHidden() != shown, name);
     }
     void click(const char *button) { QTest::mouseClick(child<QAbstractButton>(button), Qt::LeftButton); }
-    // Chooses `folder` with the given button and holds the new run's walk at its reports.
+    // Chooses `folder` and holds its walk at its final report, delivering what came before.
     void startHeld(const char *button, const QByteArray &folder)
     {
-        m_gate->heldFrom = std::min(m_gate->heldFrom.load(), c().runNumber() + 1);
+        *m_held = true;
+        *m_waiting = 0;
         m_chooser->answers.push_back(folder);
         click(button);
+        QTRY_COMPARE(m_waiting->load(), 1);
+        QCoreApplication::sendPostedEvents(&s(), QEvent::MetaCall);
     }
-    // Waits until the held walk is at the gate, then delivers what it posted.
-    void waitAtGate(quint64 run)
+    void release()
     {
-        QTRY_COMPARE(m_gate->waiting.load(), run);
-        QCoreApplication::sendPostedEvents(m_controller.get(), QEvent::MetaCall);
+        *m_held = false;
+        settle();
     }
-    void finishWalks()
-    {
-        m_gate->releasedTo = ~quint64(0);
-        QThreadPool::globalInstance()->waitForDone();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
-    }
-    void verifyResultState(const QByteArray &folder, const QString &items)
+    void verifyResult(const QByteArray &folder, const QString &items)
     {
         verifyShown({"chartView", "tableView", "fileTableView", "selectFolderButton", "legendView",
                         "trashButton", "refreshButton", "selectedFolderItems"},
             true);
-        verifyShown(
-            {"welcomeView", "progressLabel", "stopButton", "loader", "deleteView", "labelReclaim"}, false);
+        verifyShown({"welcomeView", "progressLabel", "stopButton", "loader", "deleteView", "labelReclaim",
+                        "fieldReclaim", "buttonReclaim"},
+            false);
         QVERIFY(!child<QPushButton>("trashButton")->isEnabled());
         QCOMPARE(text("titleLabel"), QFile::decodeName(folder));
         QCOMPARE(text("selectedFolderItems"), items);
-    }
-    void verifyWelcomeState()
-    {
-        verifyShown({"chartView", "selectedFolderItems", "tableView"}, false);
-        QVERIFY(
-            shown("welcomeView") && text("titleLabel").isEmpty() && text("selectedFolderItems").isEmpty());
-        QVERIFY(child<QLabel>("selectedFolderIcon")->pixmap().isNull());
+        QVERIFY(text("progressLabel").isEmpty());
     }
 
 private Q_SLOTS:
@@ -95,151 +69,86 @@ private Q_SLOTS:
     }
     void init()
     {
-        m_gate = std::make_shared<Gate>();
         openWindow(QSize(1100, 720));
-        c().setReportHook([gate = m_gate](quint64 run, std::uint64_t) { gate->pass(run); });
+        s().setReportHook([held = m_held, waiting = m_waiting](quint64, std::uint64_t) {
+            if (QThread::currentThread() == qApp->thread())
+                return;
+            ++*waiting;
+            while (*held)
+                QThread::msleep(2);
+        });
     }
     void cleanup()
     {
-        finishWalks();
+        release();
         closeWindow();
     }
 
-    // Welcome -> walking -> result; progress shows the plain count, even in a locale that groups digits.
-    void aRunGoesThroughTheWalkingStateToTheResult()
+    // Welcome, walking (progress in plain digits, whatever the locale), result, and a stop: the
+    // welcome view at once, the progress elements until the walk has noticed.
+    void theWindowShowsEachStateOfTheRun()
     {
-        QVERIFY(shown("welcomeView") && !shown("chartView"));
+        verifyShown({"welcomeView"}, true);
+        verifyShown({"chartView", "stopButton", "loader"}, false);
         startHeld("selectFolderMainButton", m_a);
-        QCOMPARE(c().lastFolder(), m_a);
-        // Before the walk has reported anything.
-        verifyShown({"chartView", "progressLabel"}, true);
+        verifyShown({"chartView", "progressLabel", "stopButton", "loader", "selectedFolderItems"}, true);
         verifyShown({"welcomeView", "tableView", "fileTableView", "selectFolderButton", "legendView",
                         "trashButton", "refreshButton", "labelReclaim", "deleteView"},
             false);
         QCOMPARE(text("titleLabel"), QFile::decodeName(m_a));
-
-        waitAtGate(c().runNumber());
         QCOMPARE(text("progressLabel"), QStringLiteral("Analyzing..."));
         QVERIFY(text("selectedFolderItems").isEmpty());
-        verifyShown({"selectedFolderItems", "stopButton", "loader"}, true);
         QVERIFY(!child<QLabel>("selectedFolderIcon")->pixmap().isNull());
+        QVERIFY(c().spinner()->isAnimating());
 
         const QLocale previous;
         QLocale::setDefault(QLocale(QLocale::German));
-        c().currentRun()->updateFolderProgress(~quint64(0));
-        QCoreApplication::sendPostedEvents(m_controller.get(), QEvent::MetaCall);
+        s().currentRun()->updateFolderProgress(~quint64(0));
+        QCoreApplication::sendPostedEvents(&s(), QEvent::MetaCall);
         QLocale::setDefault(previous);
         const QString count = QString::number(~quint64(0));
         QCOMPARE(text("progressLabel"), QStringLiteral("Analyzing... Items: %1").arg(count));
         QCOMPARE(text("selectedFolderItems"), QStringLiteral("Items: %1").arg(count));
+        release();
+        verifyResult(m_a, QStringLiteral("Items: 5"));
+        QVERIFY(!c().spinner()->isAnimating());
 
-        finishWalks();
-        verifyResultState(m_a, QStringLiteral("Items: 5"));
-        QVERIFY(text("progressLabel").isEmpty());
-        QVERIFY(c().filesToDelete().empty());
-    }
-
-    void stopShowsTheWelcomeViewAtOnceAndEndsTheProgressWithTheWalk()
-    {
-        startHeld("selectFolderMainButton", m_a);
-        waitAtGate(c().runNumber());
-        const std::weak_ptr<FolderVisualData> scanner = c().visualData();
+        startHeld("refreshButton", m_a);
         click("stopButton");
-        QVERIFY(scanner.lock()->stopRequested());
-        verifyWelcomeState();
-        verifyShown({"progressLabel", "stopButton", "loader"}, true); // until the walk has ended
-        finishWalks();
+        verifyShown({"welcomeView"}, true);
+        verifyShown({"chartView", "selectedFolderItems"}, false);
+        QVERIFY(text("titleLabel").isEmpty() && child<QLabel>("selectedFolderIcon")->pixmap().isNull());
+        verifyShown({"progressLabel", "stopButton", "loader"}, true);
+        release();
         verifyShown({"progressLabel", "stopButton", "loader"}, false);
-        verifyWelcomeState();
+        verifyShown({"welcomeView"}, true);
     }
 
-    // A stop that came while the run's task still waited for a thread must not be lost.
-    void aStopBeforeTheWalkBeginsStillStopsTheRun()
-    {
-        QThreadPool *pool = QThreadPool::globalInstance();
-        QSemaphore busy, started;
-        for (int i = 0; i < pool->maxThreadCount(); ++i)
-            pool->start([&] {
-                started.release();
-                busy.acquire();
-            });
-        started.acquire(pool->maxThreadCount());
-        m_chooser->answers.push_back(m_a);
-        click("selectFolderMainButton");
-        c().doCleanup();
-        busy.release(pool->maxThreadCount());
-        finishWalks();
-        verifyWelcomeState();
-        QVERIFY(!shown("progressLabel"));
-    }
-
-    // Cancelling the chooser keeps the result; refresh walks the same folder again without asking.
-    void cancelKeepsTheResultAndRefreshWalksAgain()
+    // Cancelling the chooser keeps the result; refresh walks the same folder without asking; a
+    // new folder empties the rows and the list before its walk.
+    void theChooserAndRefresh()
     {
         runToResult(m_dirA.path());
-        const quint64 run = c().runNumber();
-        const auto rows = c().tableData();
+        const quint64 run = s().runNumber();
         m_chooser->answers.push_back(QByteArray());
         click("selectFolderButton");
-        finishWalks();
+        settle();
         QCOMPARE(m_chooser->asked, 2);
-        QCOMPARE(c().runNumber(), run);
-        QCOMPARE(c().tableData(), rows);
-        verifyResultState(m_a, QStringLiteral("Items: 5"));
+        QCOMPARE(s().runNumber(), run);
+        verifyResult(m_a, QStringLiteral("Items: 5"));
 
         QVERIFY(makeFile(m_dirA.filePath(QStringLiteral("extra.bin")), 0));
         click("refreshButton");
-        finishWalks();
+        settle();
         QCOMPARE(m_chooser->asked, 2);
-        verifyResultState(m_a, QStringLiteral("Items: 6"));
+        verifyResult(m_a, QStringLiteral("Items: 6"));
         QVERIFY(QFile::remove(m_dirA.filePath(QStringLiteral("extra.bin"))));
 
-        // A new folder empties the rows and the file list before its walk.
         startHeld("selectFolderButton", m_b);
-        QVERIFY(c().tableData().empty() && c().pathsData().isEmpty() && c().directoryItems().empty());
+        QVERIFY(s().rows().empty() && s().directoryItems().empty());
         QCOMPARE(child<QTableWidget>("tableView")->rowCount(), 0);
-        finishWalks();
-        verifyResultState(m_b, QStringLiteral("Items: 1"));
-    }
-
-    // Stop a walk and start another at once: the old walk's late end must not end the new run's
-    // progress display, nor its last report write into it.
-    void aStoppedWalkEndingLateLeavesTheNewRunAlone()
-    {
-        startHeld("selectFolderMainButton", m_a);
-        const quint64 oldRun = c().runNumber();
-        waitAtGate(oldRun);
-        const std::weak_ptr<AnalysisRun> oldTask = c().currentRun();
-        click("stopButton");
-        startHeld("selectFolderMainButton", m_b);
-        waitAtGate(c().runNumber());
-
-        m_gate->releasedTo = oldRun;
-        QTRY_VERIFY(oldTask.expired());
-        QCoreApplication::sendPostedEvents(m_controller.get(), QEvent::MetaCall);
-        QCOMPARE(text("progressLabel"), QStringLiteral("Analyzing..."));
-        QVERIFY(text("selectedFolderItems").isEmpty());
-        verifyShown({"progressLabel", "stopButton", "loader", "selectedFolderItems", "chartView"}, true);
-        QCOMPARE(text("titleLabel"), QFile::decodeName(m_b));
-        finishWalks();
-        verifyResultState(m_b, QStringLiteral("Items: 1"));
-    }
-
-    // Closing the window during a walk: the walk is asked to stop and its reports go nowhere.
-    void destroyingTheControllerDuringAWalkIsSafe()
-    {
-        startHeld("selectFolderMainButton", m_a);
-        const quint64 run = c().runNumber();
-        waitAtGate(run);
-        const std::weak_ptr<FolderVisualData> scanner = c().visualData();
-        const std::weak_ptr<AnalysisRun> task = c().currentRun();
-        m_controller.reset();
-        QVERIFY(scanner.lock()->stopRequested());
-        m_gate->releasedTo = run;
-        QThreadPool::globalInstance()->waitForDone();
-        QVERIFY(task.expired());
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
-        QCoreApplication::processEvents();
+        release();
+        verifyResult(m_b, QStringLiteral("Items: 1"));
     }
 };
 

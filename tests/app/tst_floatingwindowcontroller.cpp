@@ -1,3 +1,4 @@
+#include "BackgroundLink.h"
 #include "DesktopColorScheme.h"
 #include "FloatingWindowController.h"
 #include "FolderChooser.h"
@@ -118,7 +119,7 @@ private Q_SLOTS:
 
         // What a result adds to the window after the switch is as dark as the rest.
         storage->openFolder(QFile::encodeName(dir.path()));
-        QThreadPool::globalInstance()->waitForDone();
+        backgroundPool()->waitForDone();
         QTRY_VERIFY(storage->findChild<QLabel *>(QStringLiteral("titleField")));
         for (const auto *label : storage->findChildren<QLabel *>()) {
             if (label->isVisibleTo(&window) && !label->text().isEmpty())
@@ -187,7 +188,7 @@ private Q_SLOTS:
         auto window = std::make_unique<FloatingWindowController>(paletteOnlyScheme());
         window->storageController()->openFolder(QFile::encodeName(dir.path()));
         window.reset();
-        QThreadPool::globalInstance()->waitForDone();
+        backgroundPool()->waitForDone();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
     }
 };

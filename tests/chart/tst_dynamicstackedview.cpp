@@ -2,7 +2,9 @@
 #include "DynamicStackedViewBox.h"
 #include "DynamicStackedViewDelegate.h"
 #include "DynamicStackedViewPopup.h"
+#include "StackedBarLayout.h"
 
+#include <QAccessible>
 #include <QCursor>
 #include <QMenu>
 #include <QTest>
@@ -81,65 +83,37 @@ private slots:
     }
     void cleanup() { m_window.reset(); }
 
-    void slivers_getNoWidget()
+    void barWithASizeIsNeverBlank_data()
     {
-        Sectors sectors {makeSector(0.5f, u"big"_qs)};
-        for (int i = 0; i < 10000; ++i)
-            sectors.push_back(makeSector(0.5f / 10000, u"sliver"_qs));
-        auto *bar = showBar(400, sectors);
-        QCOMPARE(bar->findChildren<DynamicStackedViewBox *>().size(), 1);
-        // The one visible box takes every hidden share: it fills the bar.
-        QCOMPARE(bar->boxForSector(sectors[0])->geometry().width(), 400);
-        QCOMPARE(bar->boxForSector(sectors[1]), nullptr);
-
-        // Wide enough later, a sector gets its box then.
-        sectors[1]->setSectorPercentage(0.25f);
-        bar->updateLayout();
-        QVERIFY(bar->boxForSector(sectors[1]) && bar->boxForSector(sectors[1])->isVisible());
-    }
-
-    void clickSelectsMovesAndRemovesWhileTheBarIsRebuilt()
-    {
-        const Sectors sectors {makeSector(0.5f, u"a"_qs), makeSector(0.3f, u"b"_qs),
-            makeSector(0.1f, u"c"_qs), makeSector(0.1f, u"Files"_qs)};
-        sectors[3]->setDisabled(true);
-        auto *bar = showBar(301, sectors);
-        auto box = [&](int i) { return bar->boxForSector(sectors[i]); };
-
-        click(box(3)); // a disabled sector ignores clicks
-        QVERIFY(m_delegate.calls.isEmpty());
-        QVERIFY(!sectors[3]->isSelected());
-        QCOMPARE(box(3)->borderWidth(), 0.0);
-        QCOMPARE(box(0)->opacity(), 1.0);
-
-        // As the controller does: the rows are rebuilt from the records inside the delegate call.
-        m_delegate.onSelect = [&] { bar->setData(sectors); };
-        QPointer<DynamicStackedViewBox> clicked = box(1);
-        click(clicked);
-        QCOMPARE(m_delegate.calls, QStringList {u"select:b"_qs});
-        QVERIFY(box(1) != clicked);
-        QTRY_VERIFY(!clicked); // the old box goes once its event is over
-        QVERIFY(box(1)->isSelected() && sectors[1]->isSelected());
-        QCOMPARE(box(1)->borderWidth(), 3.0);
-        QCOMPARE(box(0)->opacity(), 0.5);
-        // Drawing order: the selected box over its neighbours, the popup over everything.
-        const auto children = bar->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
-        QCOMPARE(children.back(), bar->popup());
-        QCOMPARE(children[children.size() - 2], box(1));
-
-        click(box(2));
-        QCOMPARE(m_delegate.calls, (QStringList {u"select:b"_qs, u"select:c"_qs}));
-        QCOMPARE(box(1)->opacity(), 0.5);
-        QCOMPARE(box(1)->borderWidth(), 0.0);
-        QVERIFY(!box(1)->isSelected() && !sectors[1]->isSelected());
-        QVERIFY(box(2)->isSelected() && sectors[2]->isSelected());
-
-        click(box(2));
-        QCOMPARE(m_delegate.calls, (QStringList {u"select:b"_qs, u"select:c"_qs, u"remove"_qs}));
-        for (int i : {0, 1, 2}) {
-            QCOMPARE(box(i)->opacity(), 1.0);
-            QVERIFY(!box(i)->isSelected() && !sectors[i]->isSelected());
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("width");
+        // The first sector holds half, the others share the rest: at a width just below the count
+        // of sectors the gaps left no room to measure against, and nothing was drawn.
+        const std::pair<int, QList<int>> rows[] {
+            {400, {398, 399, 400, 401}}, {300, {299, 300}}, {801, {800, 801}}};
+        for (const auto &[count, widths] : rows) {
+            for (int width : widths)
+                QTest::addRow("%d sectors, %d wide", count, width) << count << width;
         }
+    }
+    void barWithASizeIsNeverBlank()
+    {
+        QFETCH(int, count);
+        QFETCH(int, width);
+        Sectors sectors {makeSector(0.5f, u"half"_qs)};
+        std::vector<float> shares {0.5f};
+        for (int i = 1; i < count; ++i) {
+            shares.push_back(0.5f / float(count - 1));
+            sectors.push_back(makeSector(shares.back(), u"sliver"_qs));
+        }
+        const auto layout = StackedBarLayout::compute(shares, width, 70, 1.0);
+        QVERIFY(layout.boxes[0].placed);
+        auto *bar = showBar(width, sectors);
+        auto *half = bar->boxForSector(sectors[0]);
+        QVERIFY(half && half->isVisible());
+        // Alone, it takes every hidden share; the slivers get no widget at all.
+        QCOMPARE(half->geometry(), QRect(QPoint(0, int(bar->stripRect().top())), QSize(width, 50)));
+        QCOMPARE(bar->findChildren<DynamicStackedViewBox *>().size(), 1);
     }
 
     void setDataRestoresTheSelectionSilently()
@@ -153,15 +127,6 @@ private slots:
         QVERIFY(!sectors[0]->isSelected());
         QCOMPARE(bar->boxForSector(sectors[1])->borderWidth(), 3.0);
         QCOMPARE(bar->boxForSector(sectors[0])->opacity(), 0.5);
-
-        // The same records again, as a table re-creating the row does: same looks, still silent.
-        bar->setData(sectors);
-        QVERIFY(m_delegate.calls.isEmpty());
-        QCOMPARE(bar->boxForSector(sectors[1])->borderWidth(), 3.0);
-        QCOMPARE(bar->boxForSector(sectors[2])->opacity(), 0.5);
-        // And a click on it now removes the selection and says so.
-        click(bar->boxForSector(sectors[1]));
-        QCOMPARE(m_delegate.calls, QStringList {u"remove"_qs});
 
         // A mark on a sector too narrow to show still dims the others.
         const Sectors more {
@@ -180,46 +145,209 @@ private slots:
 
     void hoverShowsAndHidesThePopup()
     {
-        const Sectors sectors {makeSector(0.4f, u"left"_qs, u"1 GB"_qs), makeSector(0.3f, QString()),
-            makeSector(0.3f, u"quiet"_qs)};
-        sectors[2]->setNoHint(true);
+        const Sectors sectors {makeSector(0.4f, u"left"_qs, u"1 GB"_qs), makeSector(0.3f, u"quiet"_qs),
+            makeSector(0.3f, QString())};
+        sectors[1]->setNoHint(true);
         auto *bar = showBar(400, sectors);
         auto *left = bar->boxForSector(sectors[0]);
         QTest::mouseMove(left, QPoint(20, 20));
         QTRY_COMPARE(bar->highlightedBox(), left);
-        QVERIFY(!bar->popup()->isHidden());
         QCOMPARE(bar->popup()->title(), u"left"_qs);
-        QCOMPARE(bar->popup()->subtitle(), u"1 GB"_qs);
+        QCOMPARE(bar->popup()->subtitle(), u"1 GB · 40 %"_qs);
         QCOMPARE(left->backgroundColor(), sectors[0]->highlightColor());
 
-        // No title, no subtitle: both lines empty.
-        auto *untitled = bar->boxForSector(sectors[1]);
-        QTest::mouseMove(untitled, QPoint(20, 20));
-        QTRY_COMPARE(bar->highlightedBox(), untitled);
+        // No title, no subtitle: an empty first line, the share alone. At the right edge, after
+        // the layout passes of a click and of a resize, the label stays whole on the bar.
+        auto *last = bar->boxForSector(sectors[2]);
+        QTest::mouseMove(last, QPoint(20, 20));
+        QTRY_COMPARE(bar->highlightedBox(), last);
         QCOMPARE(bar->popup()->title(), QString());
-        QCOMPARE(bar->popup()->subtitle(), QString());
+        QCOMPARE(bar->popup()->subtitle(), u"30 %"_qs);
         QCOMPARE(left->backgroundColor(), sectors[0]->color());
+        const auto labelOnBar
+            = [&] { return bar->popup()->isVisible() && bar->rect().contains(bar->popup()->geometry()); };
+        click(last);
+        QVERIFY(labelOnBar());
+        bar->resize(401, bar->height());
+        QVERIFY(labelOnBar());
+        // A second line longer than the label widens it, never past the bar.
+        sectors[2]->setSubtitle(u"999.99 GB of a longer sort of line"_qs);
+        bar->changeHighlight(last);
+        QVERIFY(bar->popup()->width() > 120 && labelOnBar());
+        bar->resize(100, bar->height());
+        bar->changeHighlight(left);
+        QVERIFY(labelOnBar());
 
         // A noHint box never shows or moves the popup.
-        bar->changeHighlight(bar->boxForSector(sectors[2]));
-        QCOMPARE(bar->highlightedBox(), untitled);
+        bar->changeHighlight(bar->boxForSector(sectors[1]));
+        QCOMPARE(bar->highlightedBox(), left);
 
+        // Leaving the selected box keeps its highlight, and hides the label.
         movePointerAway();
         QTRY_VERIFY(bar->popup()->isHidden());
         QCOMPARE(bar->highlightedBox(), nullptr);
-        QCOMPARE(untitled->backgroundColor(), sectors[1]->color());
-
-        // Leaving the selected box keeps its highlight.
-        QTest::mouseMove(left, QPoint(10, 10));
-        click(left);
-        movePointerAway();
-        QTRY_VERIFY(bar->popup()->isHidden());
-        QCOMPARE(left->backgroundColor(), sectors[0]->highlightColor());
+        QCOMPARE(last->backgroundColor(), sectors[2]->highlightColor());
         // Rows rebuilt without the record under the pointer: no popup is left naming it.
         QTest::mouseMove(left, QPoint(10, 10));
         QTRY_VERIFY(!bar->popup()->isHidden());
         bar->setData({});
         QVERIFY(bar->popup()->isHidden());
+    }
+
+    void shareIsWrittenTheLocaleWay_data()
+    {
+        QTest::addColumn<float>("share");
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("text");
+        const QLocale english(QLocale::English), german(QLocale::German);
+        QTest::newRow("whole from ten on") << 0.514f << english << u"51 %"_qs;
+        QTest::newRow("a tenth below ten") << 0.047f << english << u"4.7 %"_qs;
+        QTest::newRow("no zero tenth") << 0.04f << english << u"4 %"_qs;
+        QTest::newRow("German decimal comma") << 0.047f << german << u"4,7 %"_qs;
+        QTest::newRow("too small for a tenth, not zero") << 0.0004f << english << u"< 0.1 %"_qs;
+    }
+    void shareIsWrittenTheLocaleWay()
+    {
+        QFETCH(float, share);
+        QFETCH(QLocale, locale);
+        QFETCH(QString, text);
+        QCOMPARE(DynamicStackedViewPopup::shareText(share, locale), text);
+    }
+
+    // A new row starts above its cell, over the row the pointer is on, and slides down (as
+    // VisualDataCell does): only a box really under the pointer shows its label.
+    void slidingRowShowsOnlyTheLabelUnderThePointer()
+    {
+        auto *bar = showBar(400, {});
+        auto *cell = new QWidget(m_window.get());
+        cell->setGeometry(0, 80, 400, 110);
+        auto *content = new QWidget(cell);
+        bar->setParent(content);
+        cell->show();
+        for (const int pointerY : {-50, 50}) {
+            QCursor::setPos(cell->mapToGlobal(QPoint(200, pointerY)));
+            QCoreApplication::processEvents();
+            content->setGeometry(0, -100, 400, 74);
+            bar->move(0, 0);
+            bar->show();
+            bar->setData({makeSector(1.0f, u"new"_qs)});
+            QVERIFY(bar->popup()->isHidden()); // clipped away by the cell, wherever the pointer is
+            content->move(0, 10);
+            bar->recheckPointer();
+            QCOMPARE(bar->popup()->isVisible(), pointerY > 0);
+            QCOMPARE(bar->boxForSector(bar->sectors()[0])->backgroundColor(),
+                QColor(pointerY > 0 ? Qt::green : Qt::blue));
+        }
+    }
+
+    // Keys and clicks take the same path to the delegate. As the window does, the rows are
+    // rebuilt from the records inside each delegate call.
+    void selectionByKeysAndClicksWhileTheBarIsRebuilt()
+    {
+        const Sectors sectors {makeSector(0.5f, u"a"_qs), makeSector(0.3f, u"b"_qs),
+            makeSector(0.0001f, u"sliver"_qs), makeSector(0.1f, u"c"_qs), makeSector(0.0999f, u"Files"_qs)};
+        sectors[4]->setDisabled(true);
+        auto *bar = showBar(400, sectors);
+        auto box = [&](int i) { return bar->boxForSector(sectors[i]); };
+        // Ignored by the bar, a key goes on to the window, which ignores it too.
+        const auto leftToWindow = [&](Qt::Key key) {
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+            QApplication::sendEvent(bar, &press);
+            return !press.isAccepted();
+        };
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        bar->clearFocus(); // the window gave it focus on showing, not by the keyboard
+        bar->setFocus(Qt::TabFocusReason);
+        QCOMPARE(bar->focusedBox(), box(0));
+        QVERIFY(box(0)->hasFocusMark());
+
+        // Across the visible sectors only: the sliver is skipped, the ends hold.
+        const std::pair<Qt::Key, int> moves[] {{Qt::Key_Right, 1}, {Qt::Key_Right, 3}, {Qt::Key_End, 4},
+            {Qt::Key_Right, 4}, {Qt::Key_Home, 0}, {Qt::Key_Left, 0}, {Qt::Key_End, 4}, {Qt::Key_Left, 3}};
+        QAccessibleInterface *list = QAccessible::queryAccessibleInterface(bar);
+        for (const auto &[key, focused] : moves) {
+            QTest::keyClick(bar, key);
+            QCOMPARE(bar->focusedBox(), box(focused));
+            // A screen reader is told of the same focus.
+            QCOMPARE(list->focusChild()->object(), box(focused));
+            QVERIFY(list->focusChild()->state().focused);
+        }
+        QVERIFY(!box(0)->hasFocusMark() && box(3)->hasFocusMark());
+        QCOMPARE(bar->popup()->title(), u"c"_qs); // the label follows the keyboard too
+
+        m_delegate.onSelect = [&] { bar->setData(sectors); };
+        QPointer<DynamicStackedViewBox> before = box(3);
+        QTest::keyClick(bar, Qt::Key_Space);
+        QTRY_VERIFY(!before); // the old box goes once its event is over
+        QVERIFY(box(3)->isSelected() && sectors[3]->isSelected());
+        QCOMPARE(bar->focusedBox(), box(3)); // the rebuilt box keeps the focus
+        QCOMPARE(box(3)->borderWidth(), 3.0);
+        QCOMPARE(box(0)->opacity(), 0.5);
+        // Drawing order: the selected box over its neighbours, the label over everything.
+        const auto children = bar->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+        QCOMPARE(children.back(), bar->popup());
+        QCOMPARE(children[children.size() - 2], box(3));
+
+        click(box(1)); // the selection moves, and the focus with it
+        QVERIFY(!sectors[3]->isSelected() && box(3)->borderWidth() == 0.0 && box(3)->opacity() == 0.5);
+        QVERIFY(box(1)->isSelected() && bar->focusedBox() == box(1));
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) // a second click removes it
+            QTest::keyClick(bar, key);
+        QVERIFY(!leftToWindow(Qt::Key_Backspace));
+        for (int i : {0, 1, 3})
+            QVERIFY(box(i)->opacity() == 1.0 && !sectors[i]->isSelected() && box(i)->borderWidth() == 0);
+        QVERIFY(leftToWindow(Qt::Key_Backspace)); // nothing selected: up a level is the window's
+        QTest::keyClick(bar, Qt::Key_Return);
+        QTest::keyClick(bar, Qt::Key_Up, Qt::AltModifier);
+        QVERIFY(leftToWindow(Qt::Key_Up) && leftToWindow(Qt::Key_Down)); // rows are the window's too
+        QTest::keyClick(bar, Qt::Key_End);
+        QTest::keyClick(bar, Qt::Key_Return); // the loose files ignore it, as they ignore a click
+        QCOMPARE(m_delegate.calls,
+            (QStringList {u"select:c"_qs, u"select:b"_qs, u"remove"_qs, u"select:b"_qs, u"remove"_qs,
+                u"select:b"_qs, u"remove"_qs}));
+
+        // A click through the window focuses the bar there, without the ring; a key shows it.
+        QTest::mouseClick(
+            m_window->windowHandle(), Qt::LeftButton, {}, box(0)->mapTo(m_window.get(), QPoint(5, 5)));
+        QVERIFY(bar->hasFocus() && bar->focusedBox() == box(0) && !box(0)->hasFocusMark());
+        QTest::keyClick(bar, Qt::Key_Right);
+        QVERIFY(box(1)->hasFocusMark());
+        m_window->setFocus();
+        QVERIFY(!box(1)->hasFocusMark());
+
+        // New records: the selected sector takes the focus, else the first visible one.
+        Sectors next {makeSector(0.6f, u"x"_qs), makeSector(0.4f, u"y"_qs)};
+        next[1]->setSelected(true);
+        bar->setData(next);
+        QCOMPARE(bar->focusedBox(), bar->boxForSector(next[1]));
+        next[1]->setSelected(false);
+        bar->setData({next[1], next[0]});
+        QCOMPARE(bar->focusedBox(), bar->boxForSector(next[1])); // the same record kept it
+        bar->setData({makeSector(1.0f, u"z"_qs)});
+        QCOMPARE(bar->focusedBox()->sector()->title(), u"z"_qs);
+    }
+
+    void screenReaderSeesTheVisibleSectors()
+    {
+        const Sectors sectors {makeSector(0.51f, u"lib"_qs, u"4.7 GB"_qs),
+            makeSector(0.0001f, u"sliver"_qs, u"1 kB"_qs), makeSector(0.4899f, u"share"_qs, u"4.5 GB"_qs)};
+        sectors[2]->setSelected(true);
+        auto *bar = showBar(400, sectors);
+        QAccessibleInterface *list = QAccessible::queryAccessibleInterface(bar);
+        QCOMPARE(list->role(), QAccessible::List);
+        QCOMPARE(list->childCount(), 2); // neither the sliver nor the label
+        QAccessibleInterface *lib = list->child(0);
+        QAccessibleInterface *share = list->child(1);
+        QCOMPARE(lib->role(), QAccessible::ListItem);
+        QCOMPARE(lib->text(QAccessible::Name), u"lib"_qs);
+        QCOMPARE(lib->text(QAccessible::Value), u"4.7 GB, 51 %"_qs);
+        QCOMPARE(list->indexOfChild(share), 1);
+        QCOMPARE(share->parent()->object(), bar);
+        QVERIFY(share->state().selected && !lib->state().selected);
+        // Its press action is a click.
+        lib->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(m_delegate.calls, QStringList {u"select:lib"_qs});
     }
 
     void contextMenuTellsTheDelegateFirst()
@@ -230,9 +358,9 @@ private slots:
         sectors[1]->setSubmenu(&menu);
         auto *bar = showBar(300, sectors);
 
-        QStringList callsWhenShown;
+        QList<qsizetype> callsWhenShown;
         connect(&menu, &QMenu::aboutToShow, this, [&] {
-            callsWhenShown = m_delegate.calls;
+            callsWhenShown << m_delegate.calls.size();
             QTimer::singleShot(0, &menu, &QMenu::close);
         });
         // Through the window, so that the platform turns the right press into a context-menu event;
@@ -241,8 +369,12 @@ private slots:
             const QPoint at = bar->boxForSector(sectors[i])->mapTo(m_window.get(), QPoint(10, 10));
             QTest::mouseClick(m_window->windowHandle(), Qt::RightButton, {}, at);
         }
-        QTRY_COMPARE(callsWhenShown, QStringList {u"menu:b"_qs});
-        QCOMPARE(m_delegate.calls, QStringList {u"menu:b"_qs});
+        QTRY_COMPARE(callsWhenShown.size(), 1);
+        // The keyboard's ways open the focused sector's menu the same way.
+        QTest::keyClick(bar, Qt::Key_Menu);
+        QTest::keyClick(bar, Qt::Key_F10, Qt::ShiftModifier);
+        QTRY_COMPARE(callsWhenShown, (QList<qsizetype> {1, 2, 3}));
+        QCOMPARE(m_delegate.calls, QStringList(3, u"menu:b"_qs));
     }
 };
 

@@ -117,12 +117,37 @@ private slots:
         QTest::keyClick(&momentary, Qt::Key_Enter);
         QTRY_COMPARE(clicked.size(), 3);
         QTRY_VERIFY(!momentary.isOn());
+    }
 
-        ZephFlatButton toggle;
-        QSignalSpy toggled(&toggle, &QAbstractButton::toggled);
-        QTest::keyClick(&toggle, Qt::Key_Space);
-        QVERIFY(toggle.isOn());
-        QCOMPARE(toggled.size(), 1);
+    void focusRingStandsOutFromTheFill_data()
+    {
+        QTest::addColumn<QColor>("fill"); // invalid: the palette's highlight, as the window's accent
+        QTest::addColumn<QColor>("title");
+        QTest::newRow("accent fill") << QColor() << QColor(Qt::white);
+        QTest::newRow("no fill") << QColor(Qt::transparent) << QColor(Qt::black);
+        QTest::newRow("fill the colour of the title") << QColor(Qt::white) << QColor(Qt::white);
+    }
+    void focusRingStandsOutFromTheFill()
+    {
+        QFETCH(QColor, fill);
+        QFETCH(QColor, title);
+        QWidget window;
+        window.resize(200, 100);
+        auto *button = new ZephFlatButton(&window);
+        button->setGeometry(20, 20, 120, 40);
+        button->setBackgroundNormalColor(
+            fill.isValid() ? fill : button->palette().color(QPalette::Highlight));
+        button->setTitleNormalColor(title);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        // The window gave it the focus on showing; Tab, with nowhere else to go, leaves it there.
+        QTest::keyClick(button, Qt::Key_Tab);
+        QVERIFY(button->hasFocus());
+        const QImage image = button->grab().toImage();
+        const int ring = qGray(image.pixel(3, 20));
+        const int inside = qGray(image.pixel(60, 20));
+        QVERIFY2(qAbs(ring - inside) > 60, qPrintable(QStringLiteral("%1 on %2").arg(ring).arg(inside)));
     }
 
     void placement()

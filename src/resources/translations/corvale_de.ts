@@ -17,6 +17,13 @@
     </message>
 </context>
 <context>
+    <name>DynamicStackedViewBoxAccessible</name>
+    <message>
+        <source>%1, %2</source>
+        <translation>%1, %2</translation>
+    </message>
+</context>
+<context>
     <name>FolderChooser</name>
     <message>
         <source>Select a Folder</source>
@@ -78,6 +85,28 @@
     </message>
 </context>
 <context>
+    <name>corvale::AnalysisSession</name>
+    <message>
+        <source>Files</source>
+        <translation>Dateien</translation>
+    </message>
+</context>
+<context>
+    <name>corvale::DynamicStackedViewPopup</name>
+    <message>
+        <source>&lt; %1 %</source>
+        <translation>&lt;&#xa0;%1&#xa0;%</translation>
+    </message>
+    <message>
+        <source>%1 %</source>
+        <translation>%1&#xa0;%</translation>
+    </message>
+    <message>
+        <source>%1 · %2</source>
+        <translation>%1 · %2</translation>
+    </message>
+</context>
+<context>
     <name>corvale::FileListModel</name>
     <message>
         <source>System file</source>
@@ -129,6 +158,34 @@
     <message>
         <source>Corvale &amp;Web Site</source>
         <translation>Corvale im &amp;Web</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>&amp;Ansicht</translation>
+    </message>
+    <message>
+        <source>&amp;Disk Usage</source>
+        <translation>&amp;Belegter Speicher</translation>
+    </message>
+    <message>
+        <source>Show the space files take on the disk, each hard-linked file counted once</source>
+        <translation>Den Platz zeigen, den die Dateien auf dem Datenträger belegen, jede mehrfach verknüpfte Datei einmal gezählt</translation>
+    </message>
+    <message>
+        <source>Ctrl+2</source>
+        <translation>Ctrl+2</translation>
+    </message>
+    <message>
+        <source>&amp;Apparent Size</source>
+        <translation>&amp;Scheinbare Größe</translation>
+    </message>
+    <message>
+        <source>Show the length of the files</source>
+        <translation>Die Länge der Dateien zeigen</translation>
+    </message>
+    <message>
+        <source>Ctrl+1</source>
+        <translation>Ctrl+1</translation>
     </message>
 </context>
 <context>
@@ -198,10 +255,6 @@
         <translation>Objekte: %1</translation>
     </message>
     <message>
-        <source>Files</source>
-        <translation>Dateien</translation>
-    </message>
-    <message>
         <source>You&apos;re trying to move system files to trash.</source>
         <translation>Sie sind dabei, Systemdateien in den Papierkorb zu verschieben.</translation>
     </message>
@@ -232,6 +285,10 @@
     <message>
         <source>OK</source>
         <translation>OK</translation>
+    </message>
+    <message>
+        <source>Listing files…</source>
+        <translation>Dateien werden aufgelistet …</translation>
     </message>
     <message>
         <source>Show in File Manager</source>

@@ -1,0 +1,207 @@
+// AnalysisSession: its state, the run (choosing, walking, stopping, the end of a walk) and the
+// change notices.
+
+#include "AnalysisSession.h"
+
+#include "FileListModel.h"
+#include "FolderVisualData.h"
+#include "HexColor.h"
+#include "PathBytes.h"
+
+#include <QThreadPool>
+
+namespace corvale {
+
+namespace {
+
+struct PalettePair
+{
+    const char *normal;
+    const char *highlight;
+};
+
+// The size ladder's colours, smallest class first.
+constexpr std::array<PalettePair, 10> paletteHex {{
+    {"00D93F", "02C039"},
+    {"00E8AD", "00C391"},
+    {"00D9D2", "00C2BC"},
+    {"00BEE1", "00A9C8"},
+    {"0085ff", "0073DD"},
+    {"8A3DFF", "6600FF"},
+    {"C225F9", "A50BDB"},
+    {"DE08BB", "C205A3"},
+    {"EF0879", "C70965"},
+    {"FF4056", "C01D30"},
+}};
+
+} // namespace
+
+AnalysisSession::ChangeBatch::ChangeBatch(AnalysisSession &session)
+    : m_session(session)
+{
+    ++m_session.m_batchDepth;
+}
+
+AnalysisSession::ChangeBatch::~ChangeBatch()
+{
+    if (--m_session.m_batchDepth == 0)
+        m_session.sendChanges();
+}
+
+AnalysisSession::AnalysisSession(QObject *parent)
+    : QObject(parent)
+    , m_link(std::make_shared<BackgroundLink>(this))
+    , m_fileListModel(new FileListModel(this))
+{
+    for (size_t i = 0; i < paletteHex.size(); ++i) {
+        m_colors[i] = colorWithHexColorString(QLatin1String(paletteHex[i].normal));
+        m_highlightColors[i] = colorWithHexColorString(QLatin1String(paletteHex[i].highlight));
+    }
+    // Every mark the user changes (a click, the space key) ends in exactly one rebuild.
+    connect(
+        m_fileListModel, &FileListModel::checkMarksChanged, this, &AnalysisSession::fileSelectionsChanged);
+}
+
+AnalysisSession::~AnalysisSession()
+{
+    // A walk may still run on the pool: it must neither reach this object nor keep the CPU busy.
+    m_link->cut();
+    if (m_visualData)
+        m_visualData->requestStop();
+}
+
+bool AnalysisSession::isCurrent(const Ticket &ticket) const
+{
+    return ticket.number == (ticket.channel == Ticket::Run ? m_runNumber : m_listingNumber);
+}
+
+void AnalysisSession::setState(State state)
+{
+    m_state = state;
+    m_changes.state = true;
+}
+
+void AnalysisSession::openFolder(const QByteArray &path)
+{
+    m_lastFolder = path;
+    updateFolder();
+}
+
+void AnalysisSession::updateFolder()
+{
+    const ChangeBatch batch(*this);
+    setState(State::Walking);
+
+    // One walk at a time: a walk still going on for the scanner being replaced is of no more use.
+    if (m_visualData)
+        m_visualData->requestStop();
+    m_visualData = std::make_shared<FolderVisualData>();
+
+    m_rows.clear();
+    m_staleRows.clear();
+    m_changes.rowsFrom = 0;
+    m_root.reset();
+    m_rootPath.clear();
+    // A listing or a move of the last run has nothing more to say here.
+    ++m_listingNumber;
+    m_listing = false;
+    m_fileListModel->setItems({});
+    clearFilesToDelete();
+    m_changes.entries = true;
+    m_entriesInFlight.clear();
+    m_trashActionsRunning = 0;
+    m_reclaimedSpace = 0;
+    m_changes.counts = true;
+
+    ++m_runNumber;
+    m_runStopped = false;
+    m_walkPending = true;
+    m_walkStarted = false;
+    m_progressItems.reset();
+    // The task gets the path and the scanner now, on this thread.
+    m_currentRun
+        = std::make_shared<AnalysisRun>(m_link, m_runNumber, m_visualData, m_lastFolder, m_reportHook);
+    backgroundPool()->start([run = m_currentRun] { run->run(); });
+}
+
+void AnalysisSession::walkStarted()
+{
+    if (m_runStopped)
+        return;
+    m_walkStarted = true;
+    m_changes.state = true;
+}
+
+void AnalysisSession::showProgress(quint64 items)
+{
+    if (m_runStopped)
+        return;
+    m_progressItems = items;
+    m_changes.state = true;
+}
+
+void AnalysisSession::walkEnded(std::shared_ptr<FolderVisualData> tree)
+{
+    // A stop that came before the walk began is lost on the scanner (a walk clears the flag when
+    // it starts), so the run's own record of it decides.
+    processData(m_runStopped ? nullptr : std::move(tree));
+}
+
+void AnalysisSession::stopSearch()
+{
+    const ChangeBatch batch(*this);
+    if (m_visualData)
+        m_visualData->requestStop();
+    m_runStopped = true;
+    setState(State::Welcome);
+}
+
+void AnalysisSession::processData(std::shared_ptr<FolderVisualData> tree)
+{
+    const ChangeBatch batch(*this);
+    m_walkPending = false;
+    m_walkStarted = false;
+    m_progressItems.reset();
+    m_changes.state = true;
+    if (!tree)
+        return;
+
+    m_root = std::move(tree);
+    m_rootPath = bytes(m_root->path());
+    m_itemsVisualized = m_root->count();
+    m_changes.counts = true;
+    // A folder with files only still gets its row, a single "Files" sector, and its files are
+    // listed: otherwise it would show nothing the user could act on.
+    Entries entries;
+    m_rows = {Row {buildRow(*m_root, entries), m_rootPath}};
+    m_staleRows.clear();
+    m_changes.rowsFrom = 0;
+    listFolder(m_rootPath, std::move(entries));
+    setState(State::Result);
+}
+
+void AnalysisSession::sendChanges()
+{
+    // Whatever a receiver changes in turn is told by a batch of its own.
+    const Changes changes = std::exchange(m_changes, Changes {});
+    for (size_t row : std::exchange(m_staleRows, {})) {
+        if (row < m_rows.size())
+            updateDataInSectors(m_rows[row].sectors, m_measure);
+    }
+    if (changes.state)
+        Q_EMIT stateChanged();
+    if (changes.rowsFrom != INT_MAX)
+        Q_EMIT rowsChanged(changes.rowsFrom);
+    else if (changes.sectors)
+        Q_EMIT sectorsChanged();
+    if (changes.entries)
+        Q_EMIT entriesChanged();
+    if (changes.selection)
+        Q_EMIT filesToDeleteChanged();
+    if (changes.counts)
+        Q_EMIT countsChanged();
+    for (const TrashFailures &failures : changes.finished)
+        Q_EMIT trashActionFinished(failures);
+}
+
+} // namespace corvale

@@ -1,0 +1,249 @@
+#pragma once
+
+#include "AnalysisRun.h"
+#include "DynamicStackedViewSector.h"
+#include "FolderAttributes.h"
+#include "Measure.h"
+#include "TrashMover.h"
+
+#include <QByteArray>
+#include <QColor>
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <climits>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+namespace corvale {
+
+class FileListModel;
+class FolderVisualData;
+
+// One analysis, apart from any widget: the scanner and its runs, the drill-down rows, the file
+// list's model, the removal selection and the moves to the trash.
+//
+// Background work (the walk, folder listings, moves to the trash) runs on the global thread pool
+// and comes back only through the session's BackgroundLink, tagged with a Ticket; a result whose
+// ticket is no longer current is dropped there, by one rule. Everything here lives on the GUI
+// thread. Views read the state and listen to the change signals, which are sent once per batch of
+// changes (a user action, or whatever arrived from the background in one event-loop turn).
+class AnalysisSession : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class State { Welcome, Walking, Result };
+
+    using Entry = std::shared_ptr<FolderAttributes>;
+    using Entries = std::vector<Entry>;
+
+    // One drill-down row: the sectors of a folder, and that folder's path (the kernel's bytes).
+    // Row i+1 shows the folder of the selected sector of row i.
+    struct Row
+    {
+        Sectors sectors;
+        QByteArray path;
+    };
+
+    struct TrashFailure
+    {
+        Entry entry;
+        TrashMover::Result result; // why it stayed
+    };
+    using TrashFailures = std::vector<TrashFailure>;
+
+    // Test seam: called on the listing's thread before a folder is listed.
+    using ListingHook = std::function<void(const QByteArray &folder)>;
+
+    // Holds the change signals back while it lives; the outermost batch sends them, once each.
+    class ChangeBatch
+    {
+    public:
+        explicit ChangeBatch(AnalysisSession &session);
+        ~ChangeBatch();
+        ChangeBatch(const ChangeBatch &) = delete;
+        ChangeBatch &operator=(const ChangeBatch &) = delete;
+
+    private:
+        AnalysisSession &m_session;
+    };
+
+    explicit AnalysisSession(QObject *parent = nullptr);
+    ~AnalysisSession() override;
+
+    State state() const { return m_state; }
+    // From the start of a run until its walk has ended, also after a stop.
+    bool isWalkPending() const { return m_walkPending; }
+    // The walk's task has begun (and not yet ended).
+    bool isWalkStarted() const { return m_walkStarted; }
+    // The latest progress report of the run in progress; none before the first.
+    std::optional<quint64> progressItems() const { return m_progressItems; }
+
+    // The run.
+    // A new folder: the rows go, and the folder is walked.
+    void openFolder(const QByteArray &path);
+    // Walks lastFolder again.
+    void updateFolder();
+    void stopSearch();
+    // The end of every run, also a stopped one (nothing then).
+    void processData(std::shared_ptr<FolderVisualData> tree);
+    // The folder as chosen.
+    const QByteArray &lastFolder() const { return m_lastFolder; }
+    // The walked folder as the walk resolved it (links followed): the one path by which row 0,
+    // the file list and the trash know it. Empty before the first result.
+    const QByteArray &rootPath() const { return m_rootPath; }
+    quint64 runNumber() const { return m_runNumber; }
+    const std::shared_ptr<FolderVisualData> &visualData() const { return m_visualData; }
+    const std::shared_ptr<AnalysisRun> &currentRun() const { return m_currentRun; }
+    void setReportHook(AnalysisRun::ReportHook hook) { m_reportHook = std::move(hook); }
+    bool isCurrent(const Ticket &ticket) const;
+
+    // The rows and the drill-down.
+    const std::vector<Row> &rows() const { return m_rows; }
+    bool wasReduced() const { return m_wasReduced; }
+    quint64 itemsVisualized() const { return m_itemsVisualized; }
+    quint64 reclaimedSpace() const { return m_reclaimedSpace; }
+    void didSelectSector(const std::shared_ptr<DynamicStackedViewSector> &sector, qint64 row);
+    void didRemoveSelectionInRow(qint64 row);
+    // One sector per child of `folder` in its order, then a grey "Files" sector for what the
+    // shares leave; appends one folder entry per child to `entries`.
+    Sectors buildRow(const FolderVisualData &folder, Entries &entries) const;
+    // Recomputes each sector's share (of the row's own total) and size text from its node's size,
+    // in place; returns the same records.
+    static Sectors updateDataInSectors(const Sectors &sectors, Measure measure = Measure::ApparentSize);
+    static Entry folderEntry(const FolderVisualData &folder);
+    // The pair of the palette that the size ladder gives a folder of `bytes`.
+    static int colorPairForSize(quint64 bytes);
+    // Pairs 1 to 10 of the size ladder's palette.
+    QColor paletteColor(int pair) const { return m_colors.at(size_t(pair - 1)); }
+    QColor paletteHighlightColor(int pair) const { return m_highlightColors.at(size_t(pair - 1)); }
+
+    // What every size shown means: apparent size (the default) or disk usage. Changing it
+    // redraws the rows, the list and the totals from what the walk found; nothing is walked again.
+    Measure measure() const { return m_measure; }
+    void setMeasure(Measure measure);
+
+    // The file list.
+    FileListModel *fileListModel() const { return m_fileListModel; }
+    // The entries in the order the list shows them.
+    Entries directoryItems() const;
+    // The loose files of the folder in view are still being listed.
+    bool isListing() const { return m_listing; }
+    void setListingHook(ListingHook hook) { m_listingHook = std::move(hook); }
+    const Entries &filesToDelete() const { return m_filesToDelete; }
+    // Replaces the checked entries; the marks of the listed entries with the same paths follow.
+    void setFilesToDelete(Entries entries);
+    // Rebuilds filesToDelete from the marks, in row order.
+    void fileSelectionsChanged();
+
+    // Moving to the trash.
+    // Moves every checked entry that is not already being moved, in tasks on the global pool.
+    void trashSelectedItems();
+    // Takes a moved item (at `path`, of the sizes and count `removed` gives) out of the tree and
+    // the chart rows.
+    void removeLinkToUrl(const QByteArray &path, const FolderAttributes &removed);
+    // Adjusts one sector's node for a removed item: the item's own sector drops to 0, a folder
+    // above it loses its sizes and items, and the "Files" sector of the folder that directly held
+    // a removed file loses the file's sizes.
+    static std::shared_ptr<DynamicStackedViewSector> removeLinkToUrlProcessor(const QByteArray &path,
+        const std::shared_ptr<DynamicStackedViewSector> &sector, const FolderAttributes &removed);
+    // Trash actions whose last result has not come back yet.
+    int trashActionsRunning() const { return m_trashActionsRunning; }
+
+Q_SIGNALS:
+    // The state, the walk's phase or its progress.
+    void stateChanged();
+    // Rows from `from` on were replaced, added or removed.
+    void rowsChanged(int from);
+    // Sizes and shares of the rows' sectors changed in place.
+    void sectorsChanged();
+    // The file list was refilled, or its listing began or ended.
+    void entriesChanged();
+    void filesToDeleteChanged();
+    // The item count or the reclaimed space.
+    void countsChanged();
+    // The last result of a trash action is in; `failures` stayed where they were.
+    void trashActionFinished(const corvale::AnalysisSession::TrashFailures &failures);
+
+private:
+    friend class AnalysisRun;
+    friend class ChangeBatch;
+    struct TrashAction;
+    struct TrashResult;
+
+    // Reports of the run, through the link.
+    void walkStarted();
+    void showProgress(quint64 items);
+    void walkEnded(std::shared_ptr<FolderVisualData> tree);
+
+    void setState(State state);
+    void clearFilesToDelete();
+    // Lists a folder in the file list: its sub-folders' entries at once, its loose files when a
+    // background listing brings them.
+    void listFolder(const QByteArray &path, Entries folderEntries);
+    // The folder that row `row` shows.
+    std::shared_ptr<FolderVisualData> folderOfRow(size_t row) const;
+    void listed(Entries entries, int sortColumn, Qt::SortOrder sortOrder, Measure measure);
+    void colorSector(DynamicStackedViewSector &sector, quint64 size) const;
+    void trashed(const std::shared_ptr<TrashAction> &action, std::vector<TrashResult> results);
+    void sendChanges();
+
+    QByteArray m_lastFolder;
+    QByteArray m_rootPath;
+    std::shared_ptr<FolderVisualData> m_root;
+    std::shared_ptr<FolderVisualData> m_visualData;
+    std::shared_ptr<BackgroundLink> m_link;
+    std::shared_ptr<AnalysisRun> m_currentRun;
+    AnalysisRun::ReportHook m_reportHook;
+    quint64 m_runNumber = 0;
+    bool m_runStopped = false;
+    State m_state = State::Welcome;
+    bool m_walkPending = false;
+    bool m_walkStarted = false;
+    std::optional<quint64> m_progressItems;
+
+    Measure m_measure = Measure::ApparentSize;
+    std::vector<Row> m_rows;
+    // Rows whose sectors lost size since the last notice: their shares are recomputed once.
+    std::set<size_t> m_staleRows;
+    bool m_wasReduced = false;
+    quint64 m_itemsVisualized = 0;
+    quint64 m_reclaimedSpace = 0;
+    std::array<QColor, 10> m_colors;
+    std::array<QColor, 10> m_highlightColors;
+
+    FileListModel *m_fileListModel = nullptr;
+    Entries m_filesToDelete;
+    quint64 m_listingNumber = 0;
+    bool m_listing = false;
+    ListingHook m_listingHook;
+    // Paths moved to the trash since the folder in view began to be listed.
+    std::unordered_set<std::string> m_movedPaths;
+
+    // Entries handed to a move that has not come back: a second press does not move them again.
+    std::vector<Entry> m_entriesInFlight;
+    int m_trashActionsRunning = 0;
+
+    // What the next sendChanges() tells.
+    struct Changes
+    {
+        bool state = false;
+        int rowsFrom = INT_MAX;
+        bool sectors = false;
+        bool entries = false;
+        bool selection = false;
+        bool counts = false;
+        std::vector<TrashFailures> finished;
+    };
+    Changes m_changes;
+    int m_batchDepth = 0;
+};
+
+} // namespace corvale

@@ -1,0 +1,179 @@
+// AnalysisSession: moving the checked entries to the trash and taking them out of the tree, the
+// chart rows and the list.
+//
+// The entries of one action go to the pool in chunks; each chunk's results come back through the
+// link in one piece, so a few thousand moves make a few dozen model updates and as many notices,
+// not thousands of them. An action ends with its last chunk, which is when its failures are told.
+
+#include "AnalysisSession.h"
+
+#include "FileListModel.h"
+#include "FolderVisualData.h"
+#include "PathBytes.h"
+#include "TrashMover.h"
+
+#include <QThreadPool>
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace corvale {
+
+namespace {
+
+// A file can have grown since the walk, so what is taken away may exceed what was counted.
+quint64 lessBy(quint64 value, quint64 amount)
+{
+    return value > amount ? value - amount : 0;
+}
+
+constexpr size_t TrashChunk = 64;
+
+} // namespace
+
+struct AnalysisSession::TrashAction
+{
+    TrashFailures failures;
+    size_t pending = 0;
+};
+
+struct AnalysisSession::TrashResult
+{
+    Entry entry;
+    TrashMover::Result result;
+};
+
+void AnalysisSession::trashSelectedItems()
+{
+    Entries entries;
+    for (const auto &entry : m_filesToDelete) {
+        // Still being moved by an earlier press: moving it again could only fail.
+        if (std::find(m_entriesInFlight.begin(), m_entriesInFlight.end(), entry) != m_entriesInFlight.end())
+            continue;
+        m_entriesInFlight.push_back(entry);
+        entries.push_back(entry);
+    }
+    if (entries.empty())
+        return;
+    auto action = std::make_shared<TrashAction>();
+    action->pending = entries.size();
+    ++m_trashActionsRunning;
+    // The moves belong to this analysis: after a new walk began, their results say nothing more.
+    const Ticket ticket {Ticket::Run, m_runNumber};
+    for (size_t first = 0; first < entries.size(); first += TrashChunk) {
+        Entries chunk(entries.begin() + qsizetype(first),
+            entries.begin() + qsizetype(std::min(first + TrashChunk, entries.size())));
+        backgroundPool()->start([link = m_link, ticket, action, chunk = std::move(chunk)] {
+            // One batch: the chunk's info files are flushed to the disk together.
+            QList<QByteArray> paths;
+            for (const Entry &entry : chunk)
+                paths << bytes(entry->path);
+            std::vector<TrashResult> results(chunk.size());
+            TrashMover::moveToTrash(paths, [&](qsizetype i, const TrashMover::Result &result) {
+                results[size_t(i)] = TrashResult {chunk[size_t(i)], result};
+            });
+            link->post(ticket, [action, results = std::move(results)](AnalysisSession &session) mutable {
+                session.trashed(action, std::move(results));
+            });
+        });
+    }
+}
+
+void AnalysisSession::trashed(const std::shared_ptr<TrashAction> &action, std::vector<TrashResult> results)
+{
+    Entries moved;
+    for (TrashResult &result : results) {
+        std::erase(m_entriesInFlight, result.entry);
+        const Entry &entry = result.entry;
+        if (!result.result.trashed) {
+            action->failures.push_back(TrashFailure {entry, std::move(result.result)});
+            continue;
+        }
+        moved.push_back(entry);
+        m_movedPaths.insert(entry->path);
+        m_itemsVisualized = lessBy(m_itemsVisualized, entry->count);
+        m_reclaimedSpace += entry->size;
+        removeLinkToUrl(bytes(entry->path), *entry);
+    }
+    action->pending -= results.size();
+    if (!moved.empty()) {
+        m_fileListModel->removeEntries(moved);
+        m_changes.counts = true;
+        m_changes.sectors = true;
+    }
+    // The selection follows what is still checked: a moved entry has left the list and with it the
+    // selection; one that failed stays checked, for another try.
+    fileSelectionsChanged();
+    if (action->pending == 0) {
+        --m_trashActionsRunning;
+        m_changes.finished.push_back(std::move(action->failures));
+        // One reload of the rows once the action is over (the last row slides in again, as after
+        // any reload since the last drill-down).
+        m_changes.rowsFrom = 0;
+    }
+}
+
+void AnalysisSession::removeLinkToUrl(const QByteArray &path, const FolderAttributes &removed)
+{
+    const std::string_view item = view(path);
+    const bool isDir = removed.isDir;
+    for (size_t row = 0; row < m_rows.size(); ++row) {
+        bool touched = false;
+        for (const auto &sector : m_rows[row].sectors) {
+            const auto node = sector->represented<FolderVisualData>();
+            const quint64 before = node ? node->size() + node->allocatedSize() : 0;
+            removeLinkToUrlProcessor(path, sector, removed);
+            touched = touched || (node && node->size() + node->allocatedSize() != before);
+        }
+        if (touched)
+            m_staleRows.insert(row);
+        // A moved folder leaves its parent's children, so that listing the parent again does not
+        // bring back a folder that is no longer there.
+        if (isDir && view(m_rows[row].path) == parentPath(item)) {
+            if (const auto parent = folderOfRow(row); parent && parent->children()) {
+                auto children = *parent->children();
+                std::erase_if(children, [item](const auto &child) { return child->path() == item; });
+                parent->setChildren(std::move(children));
+            }
+        }
+    }
+    // The chosen folder is in no row as a sector of its own.
+    if (m_root && isBelow(item, m_root->path())) {
+        m_root->setSize(lessBy(m_root->size(), removed.size));
+        m_root->setAllocatedSize(lessBy(m_root->allocatedSize(), removed.allocatedSize));
+        m_root->setCount(lessBy(m_root->count(), removed.count));
+    }
+}
+
+std::shared_ptr<DynamicStackedViewSector> AnalysisSession::removeLinkToUrlProcessor(const QByteArray &path,
+    const std::shared_ptr<DynamicStackedViewSector> &sector, const FolderAttributes &removed)
+{
+    const auto node = sector ? sector->represented<FolderVisualData>() : nullptr;
+    if (!node)
+        return sector;
+    const std::string_view item = view(path);
+    const std::string &nodePath = node->path();
+    const auto lessen = [&](bool count) {
+        node->setSize(lessBy(node->size(), removed.size));
+        node->setAllocatedSize(lessBy(node->allocatedSize(), removed.allocatedSize));
+        if (count)
+            node->setCount(lessBy(node->count(), removed.count));
+    };
+    if (item == nodePath) {
+        // Nothing of it is left to open either.
+        node->setSize(0);
+        node->setAllocatedSize(0);
+        node->setCount(0);
+        if (node->children())
+            node->setChildren(FolderVisualData::Children {});
+    } else if (!sector->isDisabled() && isBelow(item, nodePath)) {
+        // An ordinary sector is a folder above the removed item.
+        lessen(true);
+    } else if (sector->isDisabled() && !removed.isDir && parentPath(item) == nodePath) {
+        // The "Files" sector of the folder that directly held a removed file.
+        lessen(false);
+    }
+    return sector;
+}
+
+} // namespace corvale

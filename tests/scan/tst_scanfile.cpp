@@ -1,0 +1,412 @@
+// Scan files: exports of the terminal analysers open with the walk's totals, what Corvale writes
+// reads back the same and opens in those tools, and nothing malformed gets past the reader.
+
+#include "ScanFileReader.h"
+#include "ScanFileWriter.h"
+#include "TreeFixture.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+
+using namespace corvale;
+using namespace corvale::test;
+
+namespace {
+
+// Node by node, in order: the first difference, or nothing.
+QString difference(const FolderVisualData &a, const FolderVisualData &b, bool allocated)
+{
+    std::vector<std::pair<const FolderVisualData *, const FolderVisualData *>> pending {{&a, &b}};
+    while (!pending.empty()) {
+        const auto [x, y] = pending.back();
+        pending.pop_back();
+        const auto nx = x->children() ? x->children()->size() : 0,
+                   ny = y->children() ? y->children()->size() : 0;
+        if (x->path() != y->path() || x->size() != y->size() || x->count() != y->count() || nx != ny
+            || (allocated && x->allocatedSize() != y->allocatedSize()))
+            return QString::asprintf(
+                "%s: size %llu/%llu, count %llu/%llu, allocated %llu/%llu, children %zu/%zu",
+                x->path().c_str(), qulonglong(x->size()), qulonglong(y->size()), qulonglong(x->count()),
+                qulonglong(y->count()), qulonglong(x->allocatedSize()), qulonglong(y->allocatedSize()), nx,
+                ny);
+        for (std::size_t i = 0; i < nx; ++i)
+            pending.emplace_back((*x->children())[i].get(), (*y->children())[i].get());
+    }
+    return {};
+}
+
+// A tree with what trips up readers and writers: names that are not UTF-8 or need escaping,
+// links, a hard link, a sparse file, a FIFO, an empty and an unreadable folder, a deep chain.
+void makeAwkwardTree(const TempTree &tree, int chain)
+{
+    makeFile(tree / "\xff\xfe-caf\xe9", 3);
+    makeFile(tree / "q\"uo\\te\nline", 4);
+    makeFile(tree / "sparse", 5000000);
+    QVERIFY(::symlink("sparse", (tree / "link").c_str()) == 0);
+    QVERIFY(::symlink("nowhere", (tree / "dangling").c_str()) == 0);
+    QVERIFY(::mkfifo((tree / "fifo").c_str(), 0644) == 0);
+    makeFolder(tree / "empty");
+    makeFolder(tree / "sub");
+    const int data = ::open((tree / "sub/data").c_str(), O_WRONLY | O_CREAT, 0644);
+    QVERIFY(data >= 0 && ::write(data, "0123456789", 10) == 10);
+    ::close(data);
+    QVERIFY(::link((tree / "sub/data").c_str(), (tree / "sub/hard").c_str()) == 0);
+    makeFolder(tree / "locked");
+    makeFile(tree / "locked/secret", 100);
+    QVERIFY(::chmod((tree / "locked").c_str(), 0) == 0);
+    // Made relative to descriptors: the chain's paths may outgrow PATH_MAX.
+    makeFolder(tree / "chain");
+    int fd = ::open((tree / "chain").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (int i = 0; i < chain; ++i) {
+        const int child
+            = ::mkdirat(fd, "d", 0755) == 0 ? ::openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
+        ::close(fd);
+        fd = child;
+    }
+    const int end = ::openat(fd, "end", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    QVERIFY(end >= 0 && ::write(end, "x", 1) == 1);
+    ::close(end);
+    ::close(fd);
+}
+
+// The program's path; empty when it is not installed, or under ThreadSanitizer, which cannot
+// follow a fork of a process that has threads.
+QString installed(const QString &program)
+{
+#if defined(__SANITIZE_THREAD__)
+    Q_UNUSED(program);
+    return {};
+#else
+    return QStandardPaths::findExecutable(program);
+#endif
+}
+
+// What the program writes, or "failed: " and its complaint.
+QByteArray run(const QString &program, const QStringList &arguments, bool mustSucceed = true)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(60000);
+    if (process.exitStatus() != QProcess::NormalExit || (mustSucceed && process.exitCode() != 0))
+        return "failed: " + process.readAllStandardError();
+    return process.readAllStandardOutput();
+}
+
+ScanFile readOrFail(const std::string &path)
+{
+    ScanFileReader reader;
+    auto scan = reader.read(path);
+    if (!scan)
+        qWarning() << reader.error().message.c_str();
+    return scan ? std::move(*scan) : ScanFile {};
+}
+
+ScanFile parse(const char *text, std::size_t chunkSize = SIZE_MAX)
+{
+    ScanFileReader reader;
+    auto scan = reader.readBytes(text, chunkSize);
+    return scan ? std::move(*scan) : ScanFile {};
+}
+
+// Runs `job` on a thread with a 256 KiB stack: the reader must not recurse per level.
+void onSmallStack(const std::function<void()> &job)
+{
+    std::unique_ptr<QThread> thread(QThread::create(job));
+    thread->setStackSize(256 * 1024);
+    thread->start();
+    thread->wait();
+}
+
+} // namespace
+
+class TestScanFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void exportsOpenWithTheWalksTotals_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<int>("chain");
+        // ncdu follows a chain past PATH_MAX; gdu stops short of it and writes names lossily.
+        QTest::newRow("ncdu") << "ncdu" << 2500;
+        QTest::newRow("gdu") << "gdu" << 40;
+    }
+    void exportsOpenWithTheWalksTotals()
+    {
+        QFETCH(QString, tool);
+        QFETCH(int, chain);
+        const QString program = installed(tool);
+        if (program.isEmpty())
+            QSKIP(qPrintable(tool + " is not installed (Debian package " + tool
+                + ") or cannot run here: its exports are not checked"));
+        TempTree tree;
+        makeAwkwardTree(tree, chain);
+        const std::string exported = tree.path() + ".json";
+        const QStringList arguments = tool == "ncdu"
+            ? QStringList {"-0", "-o", exported.c_str(), tree.path().c_str()}
+            : QStringList {"-n", "-p", "-o", exported.c_str(), tree.path().c_str()};
+        QVERIFY(!run(program, arguments).startsWith("failed"));
+        FolderVisualData scanner;
+        const auto walked = scanner.visualizePath(tree.path());
+        ProgressRecorder progress;
+        ScanFileReader reader;
+        reader.setDelegate(&progress);
+        auto scan = reader.read(exported);
+        ::unlink(exported.c_str());
+        QVERIFY2(scan, reader.error().message.c_str());
+        QCOMPARE(scan->metadata.program, tool.toStdString());
+        QVERIFY(scan->metadata.timestamp > 1600000000);
+        QCOMPARE(progress.reports, std::vector<std::uint64_t> {walked->count()});
+        QCOMPARE(scan->root->size(), walked->size());
+        QCOMPARE(scan->root->count(), walked->count());
+        if (tool == "gdu")
+            return;
+
+        // ncdu lists in the walk's order and keeps the kernel's bytes: the same tree, node by node.
+        QCOMPARE(difference(*scan->root, *walked, false), QString());
+        if (::geteuid() != 0) {
+            QCOMPARE(scan->metadata.readErrors, 1u);
+            QVERIFY(
+                scan->files.folder(*childNamed(*scan->root, "locked"))->flags & LooseFileTable::ReadError);
+        }
+        // Disk usage as du has it: every folder's own blocks, the hard-linked file once (du
+        // complains of the locked folder but counts it, as ncdu does).
+        const QByteArray du = run("du", {"-s", "-B1", tree.path().c_str()}, false);
+        QCOMPARE(scan->root->allocatedSize(), du.split('\t').front().toULongLong());
+
+        // The loose files as they lie: raw names, links' own lengths, one inode for two names.
+        const auto file = [&](const FolderVisualData &folder, std::string_view name) {
+            const LooseFileTable::Folder *record = scan->files.folder(folder);
+            for (std::size_t i = 0; record && i < record->fileCount; ++i) {
+                if (scan->files.file(*record, i).name == name)
+                    return scan->files.file(*record, i);
+            }
+            return LooseFileTable::File {};
+        };
+        QCOMPARE(file(*scan->root, "\xff\xfe-caf\xe9").size, 3u);
+        QCOMPARE(file(*scan->root, "q\"uo\\te\nline").size, 4u);
+        QCOMPARE(file(*scan->root, "link").size, 6u);
+        QVERIFY(file(*scan->root, "link").flags & LooseFileTable::NotRegular);
+        const FolderVisualData &sub = *childNamed(*scan->root, "sub");
+        QVERIFY(file(sub, "hard").flags & LooseFileTable::HardLinked);
+        QCOMPARE(file(sub, "hard").inode, file(sub, "data").inode);
+    }
+
+    void roundTripAndTheToolsAcceptWhatIsWritten()
+    {
+        TempTree tree;
+        makeAwkwardTree(tree, 30);
+        const std::string ncduExport = tree.path() + ".ncdu.json";
+        const QString ncdu = installed("ncdu");
+        FolderVisualData scanner;
+        const auto walked = scanner.visualizePath(tree.path());
+        ScanMetadata metadata;
+        metadata.programVersion = "0.1";
+        metadata.timestamp = 1700000000;
+        ScanFileError error;
+
+        // A walked tree keeps no files: each folder's become one summary entry, totals intact.
+        const std::string saved = tree.path() + ".saved.json";
+        QVERIFY(ScanFileWriter::write(saved, *walked, nullptr, metadata, error));
+        ScanFile fromWalk = readOrFail(saved);
+        QVERIFY(fromWalk.root);
+        QCOMPARE(difference(*fromWalk.root, *walked, true), QString());
+        QVERIFY(!fromWalk.files.listsFiles());
+        QCOMPARE(fromWalk.metadata.program, std::string("corvale"));
+        QCOMPARE(fromWalk.metadata.timestamp, metadata.timestamp);
+        QCOMPARE(fromWalk.files.folder(*fromWalk.root)->unlistedCount, 6u);
+        // Written again from what was read, it is the same file.
+        QCOMPARE(ScanFileWriter::toBytes(*fromWalk.root, &fromWalk.files, fromWalk.metadata),
+            ScanFileWriter::toBytes(*walked, nullptr, metadata));
+
+        const QStringList tools = {"ncdu", "gdu"};
+        for (const QString &tool : tools) {
+            const QString program = installed(tool);
+            if (program.isEmpty()) {
+                qWarning(
+                    "%s is not installed or cannot run here: not checked that it opens what Corvale writes",
+                    qPrintable(tool));
+                continue;
+            }
+            // Both import the file; ncdu's export of it has the same sizes.
+            const QStringList arguments = tool == "ncdu"
+                ? QStringList {"-f", saved.c_str(), "-o", ncduExport.c_str()}
+                : QStringList {"-f", saved.c_str(), "-n", "-s", "-p"};
+            QVERIFY2(!run(program, arguments).startsWith("failed"), qPrintable(tool));
+        }
+        if (ncdu.isEmpty())
+            QSKIP("ncdu is not installed (Debian package ncdu) or cannot run here: scans with files listed "
+                  "not checked");
+        QCOMPARE(readOrFail(ncduExport).root->size(), walked->size());
+
+        // A scan with its files listed writes them back one by one, and ncdu reads them the same.
+        QVERIFY(!run(ncdu, {"-0", "-o", ncduExport.c_str(), tree.path().c_str()}).startsWith("failed"));
+        const ScanFile exported = readOrFail(ncduExport);
+        QVERIFY(ScanFileWriter::write(saved, *exported.root, &exported.files, exported.metadata, error));
+        const ScanFile reread = readOrFail(saved);
+        QCOMPARE(difference(*reread.root, *exported.root, true), QString());
+        QVERIFY(reread.files.listsFiles());
+        QVERIFY(!run(ncdu, {"-f", saved.c_str(), "-o", ncduExport.c_str()}).startsWith("failed"));
+        QCOMPARE(difference(*readOrFail(ncduExport).root, *exported.root, true), QString());
+
+        // Files moved to the trash since: that folder's files become a summary of what is left.
+        FolderVisualData &sub = const_cast<FolderVisualData &>(*childNamed(*exported.root, "sub"));
+        sub.setSize(sub.size() - 10);
+        sub.setCount(sub.count() - 1);
+        const ScanFile trimmed = parse(ScanFileWriter::toBytes(*exported.root, &exported.files, {}).c_str());
+        QCOMPARE(childNamed(*trimmed.root, "sub")->size(), 10u);
+        QCOMPARE(trimmed.files.folder(*childNamed(*trimmed.root, "sub"))->unlistedCount, 1u);
+
+        // A save that fails leaves nothing behind and says why.
+        ::unlink(ncduExport.c_str());
+        ::unlink(saved.c_str());
+        QVERIFY(!ScanFileWriter::write(
+            saved, *scanner.visualizePath(tree / "missing"), nullptr, metadata, error));
+        QVERIFY(!ScanFileWriter::write(tree / "missing/scan.json", *walked, nullptr, metadata, error));
+        QCOMPARE(error.kind, ScanFileError::Kind::Io);
+        QVERIFY(QByteArray(error.message.c_str()).contains("No such file"));
+    }
+
+    void namesAreBytesAndFlagsAreKept()
+    {
+        // Raw bytes as ncdu writes them, and escapes: a surrogate pair, a lone half (U+FFFD);
+        // read a byte at a time, so that every token crosses the end of a buffer.
+        const ScanFile scan
+            = parse("[1,2,{\"timestamp\":-5,\"extra\":[{}]},[{\"name\":\"/r//\",\"dsize\":1},"
+                    "{\"name\":\"\xff\\u00e9\\ud83d\\ude00\\udc00\",\"asize\":1,\"read_error\":true},"
+                    "[{\"name\":\"d\",\"read_error\":true},{\"name\":\"f\",\"asize\":2,\"dsize\":4}],"
+                    "[{\"name\":\"proc\",\"excluded\":\"othfs\"}],"
+                    "{\"name\":\"p\",\"excluded\":\"pattern\",\"uid\":0}],{\"future\":1}]",
+                1);
+        QVERIFY(scan.root);
+        QCOMPARE(scan.root->path(), std::string("/r"));
+        QCOMPARE(scan.metadata.timestamp, std::int64_t(-5));
+        QCOMPARE(scan.root->count(), 5u);
+        QCOMPARE(scan.root->size(), 3u);
+        QCOMPARE(scan.root->allocatedSize(), 5u);
+        QCOMPARE(scan.metadata.readErrors, 2u);
+        QCOMPARE(scan.metadata.excludedEntries, 2u);
+        const auto *root = scan.files.folder(*scan.root);
+        QCOMPARE(
+            scan.files.file(*root, 0).name, std::string_view("\xff\xc3\xa9\xf0\x9f\x98\x80\xef\xbf\xbd"));
+        QCOMPARE(scan.files.file(*root, 1).exclusion, LooseFileTable::Exclusion::Pattern);
+        // A folder that could not be read completely still counts what it holds.
+        const auto &d = *(*scan.root->children())[0];
+        QCOMPARE(d.count(), 1u);
+        QCOMPARE(d.allocatedSize(), 4u);
+        QCOMPARE(scan.files.folder(*(*scan.root->children())[1])->exclusion,
+            LooseFileTable::Exclusion::OtherFileSystem);
+    }
+
+    void malformedInputIsRefused_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("message");
+        using K = ScanFileError::Kind;
+        const QByteArray head = "[1,2,{},[{\"name\":\"/r\"}";
+        QTest::newRow("empty") << QByteArray(" \n") << int(K::NotAScanFile)
+                               << "The file is empty (line 2, column 1).";
+        QTest::newRow("gzip") << QByteArray("\x1f\x8b\x08") << int(K::NotAScanFile) << "compressed with gzip";
+        QTest::newRow("no version") << QByteArray("[\"a\"]") << int(K::NotAScanFile) << "format version";
+        QTest::newRow("version 2") << QByteArray("[2,0,{},[{\"name\":\"/r\"}]]") << int(K::UnsupportedVersion)
+                                   << "format version 2";
+        QTest::newRow("root is a file")
+            << QByteArray("[1,0,{},{\"name\":\"/r\"}]") << int(K::Malformed) << "is a file, not a folder";
+        QTest::newRow("relative root")
+            << QByteArray("[1,0,{},[{\"name\":\"r\"}]]") << int(K::Malformed) << "not an absolute path";
+        QTest::newRow("folder without entry")
+            << head + ",[]]]" << int(K::Malformed)
+            << "Expected the folder's own entry ('{') but found ']' (line 1, column 25)";
+        QTest::newRow("truncated") << head + ",\n{\"name\":\"f\",\"asize\":1" << int(K::Truncated)
+                                   << "expected ',' or '}' (line 2, column 22)";
+        QTest::newRow("truncated in a string")
+            << head + ",{\"name\":\"f" << int(K::Truncated) << "inside a string";
+        QTest::newRow("garbage after") << head + "]]]" << int(K::Malformed) << "goes on after the end";
+        QTest::newRow("number too large")
+            << head + ",{\"name\":\"f\",\"asize\":18446744073709551616}]]" << int(K::TooLarge) << "too large";
+        QTest::newRow("sum too large")
+            << head + ",{\"name\":\"f\",\"asize\":18446744073709551615},{\"name\":\"g\",\"asize\":1}]]"
+            << int(K::TooLarge) << "add up to more than 2^64";
+        QTest::newRow("negative") << head + ",{\"name\":\"f\",\"asize\":-1}]]" << int(K::Malformed)
+                                  << "negative";
+        QTest::newRow("fraction") << head + ",{\"name\":\"f\",\"dsize\":1.5}]]" << int(K::Malformed)
+                                  << "whole number";
+        QTest::newRow("size as text") << head + ",{\"name\":\"f\",\"asize\":\"1\"}]]" << int(K::Malformed)
+                                      << "Expected a number but found '\"'";
+        QTest::newRow("name as number")
+            << head + ",{\"name\":5}]]" << int(K::Malformed) << "Expected a string";
+        QTest::newRow("duplicated key") << head + ",{\"name\":\"f\",\"asize\":1,\"asize\":2}]]"
+                                        << int(K::Malformed) << "holds \"asize\" twice";
+        QTest::newRow("name leads out")
+            << head + ",{\"name\":\"..\"}]]" << int(K::Malformed) << "not the name of a file";
+        QTest::newRow("NUL in a name") << head + ",{\"name\":\"a\\u0000\"}]]" << int(K::Malformed) << "NUL";
+        QTest::newRow("unknown escape")
+            << head + ",{\"name\":\"a\\x\"}]]" << int(K::Malformed) << "unknown escape";
+        QTest::newRow("deep unknown value") << head + ",{\"name\":\"f\",\"x\":" + QByteArray(300, '[')
+                                            << int(K::TooLarge) << "nested too deeply";
+        QByteArray deep = "[1,0,{},[{\"name\":\"/r\"}";
+        for (int i = 0; i < 200000; ++i)
+            deep += ",[{\"name\":\"abcdefghijklmnopqrstuvwxyz\"}";
+        QTest::newRow("deep folders") << deep << int(K::TooLarge) << "nested too deeply";
+    }
+    void malformedInputIsRefused()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(int, kind);
+        QFETCH(QString, message);
+        ScanFileReader reader;
+        std::optional<ScanFile> scan;
+        onSmallStack(
+            [&] { scan = reader.readBytes(std::string_view(text.data(), std::size_t(text.size()))); });
+        QVERIFY(!scan);
+        QCOMPARE(int(reader.error().kind), kind);
+        QVERIFY2(QString::fromUtf8(reader.error().message.c_str()).contains(message),
+            reader.error().message.c_str());
+        QVERIFY(reader.error().line >= 1);
+    }
+
+    void deepTreesAndStops()
+    {
+        // Thousands of levels are legal: read, and let go of, on a small stack.
+        constexpr int levels = 5000;
+        std::string text = "[1,0,{},[{\"name\":\"/r\"}";
+        for (int i = 0; i < levels; ++i)
+            text += ",[{\"name\":\"d\"},{\"name\":\"f\",\"asize\":1}";
+        text += std::string(levels, ']') + "]]";
+        ScanFileReader reader;
+        std::optional<ScanFile> scan;
+        onSmallStack([&] {
+            scan = reader.readBytes(text);
+            QVERIFY(scan);
+            QCOMPARE(scan->root->count(), std::uint64_t(2 * levels));
+            QCOMPARE(scan->root->size(), std::uint64_t(levels));
+            scan.reset();
+        });
+
+        // The file read from a descriptor goes through many buffers; a stop ends it.
+        TempTree tree;
+        const std::string path = tree / "scan.json";
+        QFile file(path.c_str());
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text.c_str()) == qint64(text.size()));
+        file.close();
+        QCOMPARE(readOrFail(path).root->count(), std::uint64_t(2 * levels));
+        // A FIFO nobody writes to is an empty file, not a hang; a folder or a missing file
+        // cannot be opened.
+        QVERIFY(::mkfifo((tree / "fifo").c_str(), 0644) == 0);
+        const std::pair<std::string, ScanFileError::Kind> unreadable[]
+            = {{tree / "fifo", ScanFileError::Kind::NotAScanFile}, {tree.path(), ScanFileError::Kind::Io},
+                {tree / "missing", ScanFileError::Kind::Io}};
+        for (const auto &[name, kind] : unreadable) {
+            QVERIFY(!reader.read(name));
+            QCOMPARE(reader.error().kind, kind);
+        }
+        reader.requestStop();
+        QVERIFY(!reader.read(path));
+        QCOMPARE(reader.error().kind, ScanFileError::Kind::Stopped);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestScanFile)
+#include "tst_scanfile.moc"
