@@ -4,6 +4,7 @@
 #include "DynamicStackedViewSector.h"
 #include "FolderAttributes.h"
 #include "Measure.h"
+#include "TrashMover.h"
 
 #include <QByteArray>
 #include <QColor>
@@ -54,7 +55,7 @@ public:
     struct TrashFailure
     {
         Entry entry;
-        QString reason; // in plain words
+        TrashMover::Result result; // why it stayed
     };
     using TrashFailures = std::vector<TrashFailure>;
 

@@ -40,8 +40,7 @@ struct AnalysisSession::TrashAction
 struct AnalysisSession::TrashResult
 {
     Entry entry;
-    bool ok = false;
-    QString reason;
+    TrashMover::Result result;
 };
 
 void AnalysisSession::trashSelectedItems()
@@ -65,13 +64,14 @@ void AnalysisSession::trashSelectedItems()
         Entries chunk(entries.begin() + qsizetype(first),
             entries.begin() + qsizetype(std::min(first + TrashChunk, entries.size())));
         backgroundPool()->start([link = m_link, ticket, action, chunk = std::move(chunk)] {
-            std::vector<TrashResult> results;
-            results.reserve(chunk.size());
-            for (const Entry &entry : chunk) {
-                QString error;
-                const bool ok = TrashMover::moveToTrash(bytes(entry->path), &error);
-                results.push_back(TrashResult {entry, ok, error});
-            }
+            // One batch: the chunk's info files are flushed to the disk together.
+            QList<QByteArray> paths;
+            for (const Entry &entry : chunk)
+                paths << bytes(entry->path);
+            std::vector<TrashResult> results(chunk.size());
+            TrashMover::moveToTrash(paths, [&](qsizetype i, const TrashMover::Result &result) {
+                results[size_t(i)] = TrashResult {chunk[size_t(i)], result};
+            });
             link->post(ticket, [action, results = std::move(results)](AnalysisSession &session) mutable {
                 session.trashed(action, std::move(results));
             });
@@ -85,8 +85,8 @@ void AnalysisSession::trashed(const std::shared_ptr<TrashAction> &action, std::v
     for (TrashResult &result : results) {
         std::erase(m_entriesInFlight, result.entry);
         const Entry &entry = result.entry;
-        if (!result.ok) {
-            action->failures.push_back(TrashFailure {entry, std::move(result.reason)});
+        if (!result.result.trashed) {
+            action->failures.push_back(TrashFailure {entry, std::move(result.result)});
             continue;
         }
         moved.push_back(entry);

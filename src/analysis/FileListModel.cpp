@@ -3,6 +3,7 @@
 #include "ByteCount.h"
 #include "PathBytes.h"
 #include "SystemEntry.h"
+#include "TrashMover.h"
 #include "WorkspaceIcons.h"
 
 #include <QFile>
@@ -117,10 +118,13 @@ void FileListModel::setItems(std::vector<Entry> items, const std::function<bool(
     beginResetModel();
     m_rows.clear();
     m_rows.reserve(items.size());
+    const QByteArray homeTrash = TrashMover::homeTrashPath();
     for (Entry &entry : items) {
-        const bool system = isSystemEntry(QByteArrayView(entry->path.data(), qsizetype(entry->path.size())));
+        const QByteArrayView path(entry->path.data(), qsizetype(entry->path.size()));
+        const bool inTrash = isInTrash(path, homeTrash);
+        const bool system = inTrash || isSystemEntry(path);
         const bool mark = !system && checked && checked(entry);
-        m_rows.push_back(Row {std::move(entry), mark, system, {}});
+        m_rows.push_back(Row {std::move(entry), mark, system, inTrash, {}});
     }
     endResetModel();
 }
@@ -247,7 +251,9 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
     case Qt::CheckStateRole:
         return name ? QVariant(row.checked ? Qt::Checked : Qt::Unchecked) : QVariant();
     case Qt::ToolTipRole:
-        return name && row.system ? QVariant(tr("System file")) : QVariant();
+        if (!name || !row.system)
+            return {};
+        return row.inTrash ? tr("Already in the Trash") : tr("System file");
     case Qt::TextAlignmentRole:
         return name ? QVariant() : QVariant(int(Qt::AlignRight | Qt::AlignVCenter));
     case RawValueRole:

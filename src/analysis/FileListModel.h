@@ -28,7 +28,7 @@ public:
         RawValueRole
         = Qt::UserRole + 1, // column 0: decoded name (QString); column 1: size (quint64) in the measure
         PathRole, // QByteArray, the kernel's bytes
-        SystemEntryRole, // bool: shown with a disabled checkbox, never checked
+        SystemEntryRole, // bool: shown with a disabled checkbox, never checked (also in a trash)
     };
 
     explicit FileListModel(QObject *parent = nullptr);
@@ -81,7 +81,8 @@ private:
     {
         Entry entry;
         bool checked = false;
-        bool system = false;
+        bool system = false; // or in a trash: never checked
+        bool inTrash = false;
         mutable QIcon icon; // looked up on first request
     };
 
