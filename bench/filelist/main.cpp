@@ -44,7 +44,6 @@ std::vector<FileListModel::Entry> makeEntries(int n)
         entry->path = "/home/user/big/" + entry->name;
         entry->isDir = random.bounded(20) == 0;
         entry->size = random.generate64() % 5'000'000'000ull;
-        entry->sizeText = byteCountText(entry->size).toStdString();
         entry->count = 1;
         entries.push_back(std::move(entry));
     }
@@ -118,7 +117,7 @@ Times runPeer(const std::vector<FileListModel::Entry> &entries)
         auto *name = new QStandardItem(QString::fromStdString(e.name));
         name->setCheckable(true);
         model.setItem(row, 0, name);
-        auto *size = new QStandardItem(QString::fromStdString(e.sizeText));
+        auto *size = new QStandardItem(byteCountText(e.size));
         size->setData(QVariant::fromValue<quint64>(e.size), Qt::UserRole + 1);
         model.setItem(row, 1, size);
     }

@@ -79,7 +79,7 @@ int main(int argc, char **argv)
     qputenv("XDG_DATA_HOME", QFile::encodeName(scratch + QStringLiteral("/data")));
     QApplication app(argc, argv);
 
-    std::vector<double> ours, peer, stalls, growth;
+    std::vector<double> ours, peer, stalls, busy, growth;
     for (int round = 0; round < rounds; ++round) {
         const QString mine = scratch + QStringLiteral("/ours-%1").arg(round);
         const QStringList peerFiles = makeFolder(scratch + QStringLiteral("/peer-%1").arg(round), total);
@@ -113,7 +113,9 @@ int main(int argc, char **argv)
         std::printf("press took %.0f ms\n", double(watch.nsecsElapsed()) / 1e6);
         loop.exec();
         ours.push_back(double(watch.nsecsElapsed()) / 1e6);
-        stalls.push_back(stall.stop());
+        const StallMeter::Stall longest = stall.stop();
+        stalls.push_back(longest.wall);
+        busy.push_back(longest.cpu);
         growth.push_back(status("VmHWM:") - before);
         if (session.directoryItems().size() != size_t(total - count))
             qFatal("the move left %zu entries", session.directoryItems().size());
@@ -124,15 +126,16 @@ int main(int argc, char **argv)
         if (!gio.waitForFinished(600000) || gio.exitCode() != 0)
             qFatal("gio trash failed: %s", gio.readAllStandardError().constData());
         peer.push_back(double(watch.nsecsElapsed()) / 1e6);
-        std::printf("round %d: Corvale %.0f ms (longest stall %.1f ms, peak +%.1f MiB), gio trash %.0f ms\n",
-            round + 1, ours.back(), stalls.back(), growth.back(), peer.back());
+        std::printf("round %d: Corvale %.0f ms (longest stall %.1f ms, of it busy %.1f ms; peak +%.1f MiB), "
+                    "gio trash %.0f ms\n",
+            round + 1, ours.back(), stalls.back(), busy.back(), growth.back(), peer.back());
         std::fflush(stdout);
         QDir(scratch + QStringLiteral("/data/Trash")).removeRecursively();
     }
     std::printf("%d of %d entries, median of %d rounds: Corvale %.0f ms, gio trash %.0f ms, ratio %.2f; "
-                "longest stall %.1f ms; peak memory +%.1f MiB\n",
+                "longest stall %.1f ms (busy %.1f ms); peak memory +%.1f MiB\n",
         count, total, rounds, median(ours), median(peer), median(ours) / median(peer), median(stalls),
-        median(growth));
+        median(busy), median(growth));
     QDir(scratch).removeRecursively();
     return 0;
 }

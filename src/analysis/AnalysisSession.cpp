@@ -186,7 +186,7 @@ void AnalysisSession::sendChanges()
     const Changes changes = std::exchange(m_changes, Changes {});
     for (size_t row : std::exchange(m_staleRows, {})) {
         if (row < m_rows.size())
-            updateDataInSectors(m_rows[row].sectors);
+            updateDataInSectors(m_rows[row].sectors, m_measure);
     }
     if (changes.state)
         Q_EMIT stateChanged();

@@ -3,6 +3,8 @@
 #include "AnalysisRun.h"
 #include "DynamicStackedViewSector.h"
 #include "FolderAttributes.h"
+#include "Measure.h"
+#include "TrashMover.h"
 
 #include <QByteArray>
 #include <QColor>
@@ -53,7 +55,7 @@ public:
     struct TrashFailure
     {
         Entry entry;
-        QString reason; // in plain words
+        TrashMover::Result result; // why it stayed
     };
     using TrashFailures = std::vector<TrashFailure>;
 
@@ -115,13 +117,18 @@ public:
     Sectors buildRow(const FolderVisualData &folder, Entries &entries) const;
     // Recomputes each sector's share (of the row's own total) and size text from its node's size,
     // in place; returns the same records.
-    static Sectors updateDataInSectors(const Sectors &sectors);
+    static Sectors updateDataInSectors(const Sectors &sectors, Measure measure = Measure::ApparentSize);
     static Entry folderEntry(const FolderVisualData &folder);
     // The pair of the palette that the size ladder gives a folder of `bytes`.
     static int colorPairForSize(quint64 bytes);
     // Pairs 1 to 10 of the size ladder's palette.
     QColor paletteColor(int pair) const { return m_colors.at(size_t(pair - 1)); }
     QColor paletteHighlightColor(int pair) const { return m_highlightColors.at(size_t(pair - 1)); }
+
+    // What every size shown means: apparent size (the default) or disk usage. Changing it
+    // redraws the rows, the list and the totals from what the walk found; nothing is walked again.
+    Measure measure() const { return m_measure; }
+    void setMeasure(Measure measure);
 
     // The file list.
     FileListModel *fileListModel() const { return m_fileListModel; }
@@ -139,13 +146,14 @@ public:
     // Moving to the trash.
     // Moves every checked entry that is not already being moved, in tasks on the global pool.
     void trashSelectedItems();
-    // Takes a moved item out of the tree and the chart rows.
-    void removeLinkToUrl(const QByteArray &path, quint64 size, bool isDir, quint64 count);
-    // Adjusts one sector's node for a removed item of `count` items: the item's own sector drops
-    // to 0, a folder above it loses its size, and the "Files" sector of the folder that directly
-    // held a removed file loses the file's size.
+    // Takes a moved item (at `path`, of the sizes and count `removed` gives) out of the tree and
+    // the chart rows.
+    void removeLinkToUrl(const QByteArray &path, const FolderAttributes &removed);
+    // Adjusts one sector's node for a removed item: the item's own sector drops to 0, a folder
+    // above it loses its sizes and items, and the "Files" sector of the folder that directly held
+    // a removed file loses the file's sizes.
     static std::shared_ptr<DynamicStackedViewSector> removeLinkToUrlProcessor(const QByteArray &path,
-        const std::shared_ptr<DynamicStackedViewSector> &sector, quint64 size, bool isDir, quint64 count = 0);
+        const std::shared_ptr<DynamicStackedViewSector> &sector, const FolderAttributes &removed);
     // Trash actions whose last result has not come back yet.
     int trashActionsRunning() const { return m_trashActionsRunning; }
 
@@ -182,7 +190,8 @@ private:
     void listFolder(const QByteArray &path, Entries folderEntries);
     // The folder that row `row` shows.
     std::shared_ptr<FolderVisualData> folderOfRow(size_t row) const;
-    void listed(Entries entries, int sortColumn, Qt::SortOrder sortOrder);
+    void listed(Entries entries, int sortColumn, Qt::SortOrder sortOrder, Measure measure);
+    void colorSector(DynamicStackedViewSector &sector, quint64 size) const;
     void trashed(const std::shared_ptr<TrashAction> &action, std::vector<TrashResult> results);
     void sendChanges();
 
@@ -200,6 +209,7 @@ private:
     bool m_walkStarted = false;
     std::optional<quint64> m_progressItems;
 
+    Measure m_measure = Measure::ApparentSize;
     std::vector<Row> m_rows;
     // Rows whose sectors lost size since the last notice: their shares are recomputed once.
     std::set<size_t> m_staleRows;

@@ -8,6 +8,7 @@
 #include "FileListModel.h"
 #include "FolderVisualData.h"
 #include "LooseFileListing.h"
+#include "Measure.h"
 #include "PathBytes.h"
 
 #include <QFile>
@@ -66,43 +67,52 @@ AnalysisSession::Entry AnalysisSession::folderEntry(const FolderVisualData &fold
     // In full: Linux has no packages whose extension a list would hide.
     entry->name = lastPathComponent(folder.path());
     entry->size = folder.size();
-    entry->sizeText = byteCountText(folder.size()).toStdString();
+    entry->allocatedSize = folder.allocatedSize();
     return entry;
+}
+
+void AnalysisSession::colorSector(DynamicStackedViewSector &sector, quint64 size) const
+{
+    const int pair = colorPairForSize(size);
+    sector.setColor(paletteColor(pair));
+    sector.setHighlightColor(paletteHighlightColor(pair));
 }
 
 Sectors AnalysisSession::buildRow(const FolderVisualData &folder, Entries &entries) const
 {
     Sectors row;
     float shares = 0.0f;
-    quint64 childrenSize = 0;
+    quint64 childrenSize = 0, childrenAllocated = 0;
+    const quint64 folderSize = sizeIn(m_measure, folder);
     if (folder.children()) {
         row.reserve(folder.children()->size() + 1);
         entries.reserve(entries.size() + folder.children()->size());
         for (const std::shared_ptr<FolderVisualData> &child : *folder.children()) {
+            const quint64 size = sizeIn(m_measure, *child);
             auto sector = std::make_shared<DynamicStackedViewSector>();
             sector->setTitle(QFile::decodeName(bytes(lastPathComponent(child->path()))));
-            sector->setSubtitle(byteCountText(child->size()));
+            sector->setSubtitle(byteCountText(size));
             sector->setRepresentedObject(child);
-            sector->setSectorPercentage(
-                folder.size() == 0 ? 0.0f : float(child->size()) / float(folder.size()));
-            const int pair = colorPairForSize(child->size());
-            sector->setColor(paletteColor(pair));
-            sector->setHighlightColor(paletteHighlightColor(pair));
+            sector->setSectorPercentage(folderSize == 0 ? 0.0f : float(size) / float(folderSize));
+            colorSector(*sector, size);
             row.push_back(sector);
             shares += sector->sectorPercentage();
             childrenSize += child->size();
+            childrenAllocated += child->allocatedSize();
             entries.push_back(folderEntry(*child));
         }
     }
     if (shares < 1.0f) {
-        // Files lie directly in the folder: what its sub-folders leave of its size.
-        const quint64 rest = folder.size() - std::min<quint64>(childrenSize, folder.size());
+        // Files lie directly in the folder: what its sub-folders leave of its size (and, on the
+        // disk, the folder's own blocks).
         auto node = std::make_shared<FolderVisualData>();
-        node->setSize(rest);
+        node->setSize(folder.size() - std::min<quint64>(childrenSize, folder.size()));
+        node->setAllocatedSize(
+            folder.allocatedSize() - std::min<quint64>(childrenAllocated, folder.allocatedSize()));
         node->setPath(folder.path());
         auto sector = std::make_shared<DynamicStackedViewSector>();
         sector->setTitle(tr("Files"));
-        sector->setSubtitle(byteCountText(rest));
+        sector->setSubtitle(byteCountText(sizeIn(m_measure, *node)));
         sector->setRepresentedObject(node);
         sector->setSectorPercentage(1.0f - shares);
         sector->setColor(filesSectorColor());
@@ -113,11 +123,11 @@ Sectors AnalysisSession::buildRow(const FolderVisualData &folder, Entries &entri
     return row;
 }
 
-Sectors AnalysisSession::updateDataInSectors(const Sectors &sectors)
+Sectors AnalysisSession::updateDataInSectors(const Sectors &sectors, Measure measure)
 {
-    auto nodeSize = [](const std::shared_ptr<DynamicStackedViewSector> &sector) -> quint64 {
+    auto nodeSize = [measure](const std::shared_ptr<DynamicStackedViewSector> &sector) -> quint64 {
         const auto node = sector->represented<FolderVisualData>();
-        return node ? node->size() : 0;
+        return node ? sizeIn(measure, *node) : 0;
     };
     quint64 total = 0;
     for (const auto &sector : sectors)
@@ -218,20 +228,21 @@ void AnalysisSession::listFolder(const QByteArray &path, Entries folderEntries)
     // Listings jump ahead of moves to the trash waiting for a thread.
     backgroundPool()->start(
         [link = m_link, ticket, path, entries = std::move(folderEntries), hook = m_listingHook,
-            column = m_fileListModel->sortColumn(), order = m_fileListModel->sortOrder()]() mutable {
+            column = m_fileListModel->sortColumn(), order = m_fileListModel->sortOrder(),
+            measure = m_measure]() mutable {
             if (hook)
                 hook(path);
             appendLooseFiles(path, entries);
-            FileListModel::sortEntries(entries, column, order);
-            link->post(
-                ticket, [entries = std::move(entries), column, order](AnalysisSession &session) mutable {
-                    session.listed(std::move(entries), column, order);
+            FileListModel::sortEntries(entries, column, order, measure);
+            link->post(ticket,
+                [entries = std::move(entries), column, order, measure](AnalysisSession &session) mutable {
+                    session.listed(std::move(entries), column, order, measure);
                 });
         },
         1);
 }
 
-void AnalysisSession::listed(Entries entries, int sortColumn, Qt::SortOrder sortOrder)
+void AnalysisSession::listed(Entries entries, int sortColumn, Qt::SortOrder sortOrder, Measure measure)
 {
     m_listing = false;
     m_changes.entries = true;
@@ -246,7 +257,7 @@ void AnalysisSession::listed(Entries entries, int sortColumn, Qt::SortOrder sort
     const int column = m_fileListModel->sortColumn();
     const Qt::SortOrder order = m_fileListModel->sortOrder();
     m_fileListModel->setItems(std::move(entries), samePathAsOneOf(checked));
-    if (column != sortColumn || order != sortOrder)
+    if (column != sortColumn || order != sortOrder || measure != m_measure)
         m_fileListModel->sort(column, order);
     fileSelectionsChanged();
 }
@@ -254,6 +265,27 @@ void AnalysisSession::listed(Entries entries, int sortColumn, Qt::SortOrder sort
 AnalysisSession::Entries AnalysisSession::directoryItems() const
 {
     return m_fileListModel->items();
+}
+
+void AnalysisSession::setMeasure(Measure measure)
+{
+    if (measure == m_measure)
+        return;
+    const ChangeBatch batch(*this);
+    m_measure = measure;
+    // Shares, texts and colours of every row follow; the rows themselves stay as they are.
+    for (Row &row : m_rows) {
+        updateDataInSectors(row.sectors, m_measure);
+        for (const auto &sector : row.sectors) {
+            const auto node = sector->represented<FolderVisualData>();
+            if (node && !sector->isDisabled())
+                colorSector(*sector, sizeIn(m_measure, *node));
+        }
+    }
+    m_fileListModel->setMeasure(m_measure);
+    m_changes.sectors = true;
+    m_changes.counts = true;
+    m_changes.selection = true;
 }
 
 void AnalysisSession::clearFilesToDelete()

@@ -40,8 +40,7 @@ struct AnalysisSession::TrashAction
 struct AnalysisSession::TrashResult
 {
     Entry entry;
-    bool ok = false;
-    QString reason;
+    TrashMover::Result result;
 };
 
 void AnalysisSession::trashSelectedItems()
@@ -65,13 +64,14 @@ void AnalysisSession::trashSelectedItems()
         Entries chunk(entries.begin() + qsizetype(first),
             entries.begin() + qsizetype(std::min(first + TrashChunk, entries.size())));
         backgroundPool()->start([link = m_link, ticket, action, chunk = std::move(chunk)] {
-            std::vector<TrashResult> results;
-            results.reserve(chunk.size());
-            for (const Entry &entry : chunk) {
-                QString error;
-                const bool ok = TrashMover::moveToTrash(bytes(entry->path), &error);
-                results.push_back(TrashResult {entry, ok, error});
-            }
+            // One batch: the chunk's info files are flushed to the disk together.
+            QList<QByteArray> paths;
+            for (const Entry &entry : chunk)
+                paths << bytes(entry->path);
+            std::vector<TrashResult> results(chunk.size());
+            TrashMover::moveToTrash(paths, [&](qsizetype i, const TrashMover::Result &result) {
+                results[size_t(i)] = TrashResult {chunk[size_t(i)], result};
+            });
             link->post(ticket, [action, results = std::move(results)](AnalysisSession &session) mutable {
                 session.trashed(action, std::move(results));
             });
@@ -85,15 +85,15 @@ void AnalysisSession::trashed(const std::shared_ptr<TrashAction> &action, std::v
     for (TrashResult &result : results) {
         std::erase(m_entriesInFlight, result.entry);
         const Entry &entry = result.entry;
-        if (!result.ok) {
-            action->failures.push_back(TrashFailure {entry, std::move(result.reason)});
+        if (!result.result.trashed) {
+            action->failures.push_back(TrashFailure {entry, std::move(result.result)});
             continue;
         }
         moved.push_back(entry);
         m_movedPaths.insert(entry->path);
         m_itemsVisualized = lessBy(m_itemsVisualized, entry->count);
         m_reclaimedSpace += entry->size;
-        removeLinkToUrl(bytes(entry->path), entry->size, entry->isDir, entry->count);
+        removeLinkToUrl(bytes(entry->path), *entry);
     }
     action->pending -= results.size();
     if (!moved.empty()) {
@@ -113,16 +113,17 @@ void AnalysisSession::trashed(const std::shared_ptr<TrashAction> &action, std::v
     }
 }
 
-void AnalysisSession::removeLinkToUrl(const QByteArray &path, quint64 size, bool isDir, quint64 count)
+void AnalysisSession::removeLinkToUrl(const QByteArray &path, const FolderAttributes &removed)
 {
     const std::string_view item = view(path);
+    const bool isDir = removed.isDir;
     for (size_t row = 0; row < m_rows.size(); ++row) {
         bool touched = false;
         for (const auto &sector : m_rows[row].sectors) {
             const auto node = sector->represented<FolderVisualData>();
-            const quint64 before = node ? node->size() : 0;
-            removeLinkToUrlProcessor(path, sector, size, isDir, count);
-            touched = touched || (node && node->size() != before);
+            const quint64 before = node ? node->size() + node->allocatedSize() : 0;
+            removeLinkToUrlProcessor(path, sector, removed);
+            touched = touched || (node && node->size() + node->allocatedSize() != before);
         }
         if (touched)
             m_staleRows.insert(row);
@@ -138,32 +139,39 @@ void AnalysisSession::removeLinkToUrl(const QByteArray &path, quint64 size, bool
     }
     // The chosen folder is in no row as a sector of its own.
     if (m_root && isBelow(item, m_root->path())) {
-        m_root->setSize(lessBy(m_root->size(), size));
-        m_root->setCount(lessBy(m_root->count(), count));
+        m_root->setSize(lessBy(m_root->size(), removed.size));
+        m_root->setAllocatedSize(lessBy(m_root->allocatedSize(), removed.allocatedSize));
+        m_root->setCount(lessBy(m_root->count(), removed.count));
     }
 }
 
 std::shared_ptr<DynamicStackedViewSector> AnalysisSession::removeLinkToUrlProcessor(const QByteArray &path,
-    const std::shared_ptr<DynamicStackedViewSector> &sector, quint64 size, bool isDir, quint64 count)
+    const std::shared_ptr<DynamicStackedViewSector> &sector, const FolderAttributes &removed)
 {
     const auto node = sector ? sector->represented<FolderVisualData>() : nullptr;
     if (!node)
         return sector;
     const std::string_view item = view(path);
     const std::string &nodePath = node->path();
+    const auto lessen = [&](bool count) {
+        node->setSize(lessBy(node->size(), removed.size));
+        node->setAllocatedSize(lessBy(node->allocatedSize(), removed.allocatedSize));
+        if (count)
+            node->setCount(lessBy(node->count(), removed.count));
+    };
     if (item == nodePath) {
         // Nothing of it is left to open either.
         node->setSize(0);
+        node->setAllocatedSize(0);
         node->setCount(0);
         if (node->children())
             node->setChildren(FolderVisualData::Children {});
-    } else if (node->size() != 0 && !sector->isDisabled() && isBelow(item, nodePath)) {
+    } else if (!sector->isDisabled() && isBelow(item, nodePath)) {
         // An ordinary sector is a folder above the removed item.
-        node->setSize(lessBy(node->size(), size));
-        node->setCount(lessBy(node->count(), count));
-    } else if (node->size() != 0 && sector->isDisabled() && !isDir && parentPath(item) == nodePath) {
+        lessen(true);
+    } else if (sector->isDisabled() && !removed.isDir && parentPath(item) == nodePath) {
         // The "Files" sector of the folder that directly held a removed file.
-        node->setSize(lessBy(node->size(), size));
+        lessen(false);
     }
     return sector;
 }

@@ -1,7 +1,9 @@
 #include "FileListModel.h"
 
+#include "ByteCount.h"
 #include "PathBytes.h"
 #include "SystemEntry.h"
+#include "TrashMover.h"
 #include "WorkspaceIcons.h"
 
 #include <QFile>
@@ -116,10 +118,13 @@ void FileListModel::setItems(std::vector<Entry> items, const std::function<bool(
     beginResetModel();
     m_rows.clear();
     m_rows.reserve(items.size());
+    const QByteArray homeTrash = TrashMover::homeTrashPath();
     for (Entry &entry : items) {
-        const bool system = isSystemEntry(QByteArrayView(entry->path.data(), qsizetype(entry->path.size())));
+        const QByteArrayView path(entry->path.data(), qsizetype(entry->path.size()));
+        const bool inTrash = isInTrash(path, homeTrash);
+        const bool system = inTrash || isSystemEntry(path);
         const bool mark = !system && checked && checked(entry);
-        m_rows.push_back(Row {std::move(entry), mark, system, {}});
+        m_rows.push_back(Row {std::move(entry), mark, system, inTrash, {}});
     }
     endResetModel();
 }
@@ -235,7 +240,8 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
     const bool name = index.column() == NameColumn;
     switch (role) {
     case Qt::DisplayRole:
-        return name ? shownName(*row.entry) : QString::fromStdString(row.entry->sizeText);
+        // Formatted for the rows on screen only, in the measure shown.
+        return name ? shownName(*row.entry) : byteCountText(sizeIn(m_measure, *row.entry));
     case Qt::DecorationRole:
         if (!name)
             return {};
@@ -245,11 +251,14 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
     case Qt::CheckStateRole:
         return name ? QVariant(row.checked ? Qt::Checked : Qt::Unchecked) : QVariant();
     case Qt::ToolTipRole:
-        return name && row.system ? QVariant(tr("System file")) : QVariant();
+        if (!name || !row.system)
+            return {};
+        return row.inTrash ? tr("Already in the Trash") : tr("System file");
     case Qt::TextAlignmentRole:
         return name ? QVariant() : QVariant(int(Qt::AlignRight | Qt::AlignVCenter));
     case RawValueRole:
-        return name ? QVariant(shownName(*row.entry)) : QVariant::fromValue<quint64>(row.entry->size);
+        return name ? QVariant(shownName(*row.entry))
+                    : QVariant::fromValue<quint64>(sizeIn(m_measure, *row.entry));
     case PathRole:
         return bytes(row.entry->path);
     case SystemEntryRole:
@@ -303,7 +312,7 @@ namespace {
 
 // Row numbers in the given order of `entries`; equal keys keep their present order.
 template<typename EntryOf>
-std::vector<int> sortedRows(size_t count, EntryOf entryOf, int column, Qt::SortOrder order)
+std::vector<int> sortedRows(size_t count, EntryOf entryOf, int column, Qt::SortOrder order, Measure measure)
 {
     const bool ascending = order == Qt::AscendingOrder;
     // Keys are made once per entry and sorted beside the row numbers, so that comparisons
@@ -312,7 +321,7 @@ std::vector<int> sortedRows(size_t count, EntryOf entryOf, int column, Qt::SortO
         std::vector<std::pair<quint64, int>> keyed;
         keyed.reserve(count);
         for (size_t i = 0; i < count; ++i)
-            keyed.emplace_back(entryOf(i).size, int(i));
+            keyed.emplace_back(sizeIn(measure, entryOf(i)), int(i));
         return orderBy(std::move(keyed), ascending);
     }
     std::vector<std::pair<QString, int>> keyed;
@@ -329,17 +338,29 @@ bool sortable(int column, size_t count)
 
 } // namespace
 
-void FileListModel::sortEntries(std::vector<Entry> &entries, int column, Qt::SortOrder order)
+void FileListModel::sortEntries(std::vector<Entry> &entries, int column, Qt::SortOrder order, Measure measure)
 {
     if (!sortable(column, entries.size()))
         return;
     const std::vector<int> sorted = sortedRows(
-        entries.size(), [&](size_t i) -> const FolderAttributes & { return *entries[i]; }, column, order);
+        entries.size(), [&](size_t i) -> const FolderAttributes & { return *entries[i]; }, column, order,
+        measure);
     std::vector<Entry> result;
     result.reserve(entries.size());
     for (int i : sorted)
         result.push_back(std::move(entries[size_t(i)]));
     entries = std::move(result);
+}
+
+void FileListModel::setMeasure(Measure measure)
+{
+    if (measure == m_measure)
+        return;
+    m_measure = measure;
+    if (rowCount() > 0)
+        Q_EMIT dataChanged(index(0, SizeColumn), index(rowCount() - 1, SizeColumn));
+    if (m_sortColumn == SizeColumn)
+        sort(m_sortColumn, m_sortOrder);
 }
 
 void FileListModel::sort(int column, Qt::SortOrder order)
@@ -351,7 +372,8 @@ void FileListModel::sort(int column, Qt::SortOrder order)
     if (!sortable(column, m_rows.size()))
         return;
     const std::vector<int> sorted = sortedRows(
-        m_rows.size(), [&](size_t i) -> const FolderAttributes & { return *m_rows[i].entry; }, column, order);
+        m_rows.size(), [&](size_t i) -> const FolderAttributes & { return *m_rows[i].entry; }, column, order,
+        m_measure);
 
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList from = persistentIndexList();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FolderAttributes.h"
+#include "Measure.h"
 
 #include <QAbstractTableModel>
 #include <QIcon>
@@ -24,9 +25,10 @@ public:
 
     enum Column { NameColumn = 0, SizeColumn = 1, ColumnCount };
     enum Role {
-        RawValueRole = Qt::UserRole + 1, // column 0: decoded name (QString); column 1: size (quint64)
+        RawValueRole
+        = Qt::UserRole + 1, // column 0: decoded name (QString); column 1: size (quint64) in the measure
         PathRole, // QByteArray, the kernel's bytes
-        SystemEntryRole, // bool: shown with a disabled checkbox, never checked
+        SystemEntryRole, // bool: shown with a disabled checkbox, never checked (also in a trash)
     };
 
     explicit FileListModel(QObject *parent = nullptr);
@@ -63,7 +65,12 @@ public:
     int sortColumn() const { return m_sortColumn; }
     Qt::SortOrder sortOrder() const { return m_sortOrder; }
     // The same order for a list not yet shown; any thread.
-    static void sortEntries(std::vector<Entry> &entries, int column, Qt::SortOrder order);
+    static void sortEntries(std::vector<Entry> &entries, int column, Qt::SortOrder order,
+        Measure measure = Measure::ApparentSize);
+
+    // What the size column shows and sorts by; a list sorted by size is sorted again.
+    Measure measure() const { return m_measure; }
+    void setMeasure(Measure measure);
 
 Q_SIGNALS:
     // One mark changed by the user (a click, a key, setData).
@@ -74,13 +81,15 @@ private:
     {
         Entry entry;
         bool checked = false;
-        bool system = false;
+        bool system = false; // or in a trash: never checked
+        bool inTrash = false;
         mutable QIcon icon; // looked up on first request
     };
 
     bool isListed(const QModelIndex &index) const;
 
     std::vector<Row> m_rows;
+    Measure m_measure = Measure::ApparentSize;
     int m_sortColumn = -1;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };

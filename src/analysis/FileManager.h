@@ -1,7 +1,13 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QList>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
 
 namespace corvale {
 
@@ -14,12 +20,29 @@ public:
     virtual void showItems(const QList<QByteArray> &paths) = 0;
 };
 
-// org.freedesktop.FileManager1.ShowItems on the session bus, asynchronously; where no file
-// manager answers, the parent folder of the first item is opened instead.
+// org.freedesktop.FileManager1.ShowItems on the session bus, asynchronously. Where no file
+// manager answers there, the folder of the first item is opened by the desktop's application
+// for folders, never by this program (whose desktop file handles folders too); where there is
+// none, `unavailable` is given a message for the user. GUI thread; an answer that comes after
+// it is gone is dropped.
 class SystemFileManager : public FileManager
 {
+    Q_DECLARE_TR_FUNCTIONS(SystemFileManager)
 public:
+    using Unavailable = std::function<void(const QString &message)>;
+
+    explicit SystemFileManager(Unavailable unavailable = {});
     void showItems(const QList<QByteArray> &paths) override;
+
+    // The file:// URI of the kernel's bytes: "/tmp/caf\xe9" gives "file:///tmp/caf%E9".
+    static QByteArray uriOf(const QByteArray &path);
+
+private:
+    void openFolder(const QByteArray &folder) const;
+
+    Unavailable m_unavailable;
+    // Owns the calls waiting for an answer.
+    std::unique_ptr<QObject> m_calls = std::make_unique<QObject>();
 };
 
 } // namespace corvale

@@ -1,9 +1,6 @@
 #include "LooseFileListing.h"
 
-#include "ByteCount.h"
 #include "DirectoryReader.h"
-
-#include <QLocale>
 
 #include <algorithm>
 #include <condition_variable>
@@ -34,13 +31,13 @@ struct Chunk
 
 void measure(Chunk &chunk, int fd, const std::string &prefix)
 {
-    const QLocale locale;
     chunk.measured.resize(chunk.offsets.size());
     for (std::size_t i = 0; i < chunk.offsets.size(); ++i) {
         const char *name = chunk.names.data() + chunk.offsets[i];
         struct statx own;
-        const bool known
-            = ::statx(fd, name, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, STATX_TYPE | STATX_SIZE, &own) == 0;
+        const bool known = ::statx(fd, name, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC,
+                               STATX_TYPE | STATX_SIZE | STATX_BLOCKS, &own)
+            == 0;
         bool isFolder = known && S_ISDIR(own.stx_mode);
         // A link that leads to a folder counts as one (the walk counted it as a file, so it is in
         // the folder's "Files" sector); a broken link is a file.
@@ -56,7 +53,7 @@ void measure(Chunk &chunk, int fd, const std::string &prefix)
         entry->path = prefix;
         entry->path += entry->name;
         entry->size = known ? own.stx_size : 0;
-        entry->sizeText = byteCountText(entry->size, locale).toStdString();
+        entry->allocatedSize = known ? own.stx_blocks * 512 : 0;
         entry->isDir = false;
         entry->count = 1;
         chunk.measured[i] = std::move(entry);

@@ -95,11 +95,12 @@ bool RemovalPanel::eventFilter(QObject *watched, QEvent *event)
     return QFrame::eventFilter(watched, event);
 }
 
-void RemovalPanel::processFilesImages(const std::vector<std::shared_ptr<FolderAttributes>> &entries)
+void RemovalPanel::processFilesImages(
+    const std::vector<std::shared_ptr<FolderAttributes>> &entries, Measure measure)
 {
     quint64 total = 0;
     for (const auto &entry : entries)
-        total += entry->size;
+        total += sizeIn(measure, *entry);
     if (m_total) {
         m_total->setText(byteCountText(total));
         m_total->setAccessibleName(tr("Checked for the Trash: %1").arg(m_total->text()));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FolderAttributes.h"
+#include "Measure.h"
 
 #include <QFrame>
 
@@ -44,8 +45,8 @@ public:
     int trashAnimationConstrain() const { return m_offset; }
     void setTrashAnimationConstrain(int offset);
 
-    // The icons of the first seven entries and the total size of all of them.
-    void processFilesImages(const std::vector<std::shared_ptr<FolderAttributes>> &entries);
+    // The icons of the first seven entries and the total size of all of them in `measure`.
+    void processFilesImages(const std::vector<std::shared_ptr<FolderAttributes>> &entries, Measure measure);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

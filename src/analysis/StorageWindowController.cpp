@@ -27,7 +27,9 @@ StorageWindowController::StorageWindowController(QWidget *parent)
     , m_fileTableMenu(new QMenu(this))
     , m_folderChooser(std::make_unique<SystemFolderChooser>())
     , m_alertPresenter(std::make_unique<SystemAlertPresenter>())
-    , m_fileManager(std::make_unique<SystemFileManager>())
+    , m_fileManager(std::make_unique<SystemFileManager>([this](const QString &message) {
+        m_alertPresenter->runModal(this, {message, {}, {tr("OK")}});
+    }))
 {
     ui->setupUi(this);
 

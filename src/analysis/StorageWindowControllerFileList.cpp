@@ -28,7 +28,7 @@ void StorageWindowController::setUpFileList()
     table->setModel(m_session->fileListModel());
     table->setFileTableMenu(m_fileTableMenu);
     // Worded as the chart's sector menu, so the program names the reveal one way.
-    m_fileTableMenu->addAction(tr("Show in Finder"), this, &StorageWindowController::showInFinder);
+    m_fileTableMenu->addAction(tr("Show in File Manager"), this, &StorageWindowController::showInFinder);
     connect(table, &RightClickTable::rowClicked, this, &StorageWindowController::tableViewShouldSelectRow);
     connect(table, &RightClickTable::deleteRequested, this, &StorageWindowController::trashSelectedItems);
 
@@ -80,7 +80,7 @@ void StorageWindowController::updateRemovalPanel()
     const bool any = !checked.empty() && m_session->state() == AnalysisSession::State::Result;
     ui->trashButton->setEnabled(any);
     if (any) {
-        ui->deleteView->processFilesImages(checked);
+        ui->deleteView->processFilesImages(checked, m_session->measure());
         showTrash();
     } else {
         // The trash button goes out of sight: the focus stays with the list.
@@ -123,14 +123,25 @@ void StorageWindowController::trashSelectedItems()
 
 void StorageWindowController::unableToDeleteItems(const AnalysisSession::TrashFailures &failures)
 {
-    QString names;
-    for (const auto &failure : failures)
-        names += QFile::decodeName(bytes(lastPathComponent(failure.entry->path))) + QLatin1Char('\n');
-    const AlertPresenter::Alert alert {tr("Unable to delete items"),
-        tr("These items cannot be deleted:\n\n") + names + QLatin1Char('\n')
-            + tr("Check permissions or try again later"),
-        {tr("OK")}};
-    m_alertPresenter->runModal(this, alert);
+    QString lines;
+    // The advice fits only where the user can do something about it.
+    bool advise = false;
+    for (const auto &[entry, result] : failures) {
+        const QString why = result.reason == TrashMover::Reason::Other && !result.detail.isEmpty()
+            ? result.detail
+            : TrashMover::reasonText(result.reason);
+        lines += tr("%1 — %2", "a failed item's name and why it failed")
+                     .arg(QFile::decodeName(bytes(lastPathComponent(entry->path))), why)
+            + QLatin1Char('\n');
+        advise |= result.reason == TrashMover::Reason::PermissionDenied
+            || result.reason == TrashMover::Reason::Other;
+    }
+    QString text = tr("These items cannot be deleted:\n\n") + lines;
+    if (advise)
+        text += QLatin1Char('\n') + tr("Check permissions or try again later");
+    else
+        text.chop(1);
+    m_alertPresenter->runModal(this, {tr("Unable to delete items"), text, {tr("OK")}});
 }
 
 void StorageWindowController::showInFinder()

@@ -96,7 +96,7 @@ void StorageWindowController::awakeFromNib()
     new RoundedMask(this, ui->deleteView, panelMaskRadius);
 
     m_stackedMenu->setTitle(QString());
-    m_showInFinderAction = new QAction(tr("Show in Finder"), m_stackedMenu);
+    m_showInFinderAction = new QAction(tr("Show in File Manager"), m_stackedMenu);
     m_stackedMenu->insertAction(m_stackedMenu->actions().value(0), m_showInFinderAction);
     connect(m_showInFinderAction, &QAction::triggered, this, &StorageWindowController::showInFinderFromStack);
 

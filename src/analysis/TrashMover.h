@@ -2,38 +2,50 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QList>
 #include <QString>
 
 #include <functional>
 
-class QObject;
-
 namespace corvale {
 
-// Moves items to the user's desktop Trash through GIO (the freedesktop Trash layout, as the
-// file manager does): the item is renamed into Trash/files with a .trashinfo beside it, so it
-// can be restored. It never copies and never deletes. An item on another file system goes to
-// that file system's own trash folder, as the file manager would; GIO refuses items on
-// internal mounts such as tmpfs. A trash that cannot be used ends in a failure with the item
-// left in place.
+// Moves items to the freedesktop Trash by the Trash specification's own steps, so that a move
+// reported as done can always be restored: the item's name in the trash is reserved by creating
+// its info file with O_EXCL (another program trashing the same name at the same time takes
+// another), the info file is written in full and flushed to disk, and only then is the item
+// renamed into files/, never replacing anything there. On any failure the item stays where it
+// was and the info file is removed again. It never copies and never deletes.
+//
+// An item goes to the home trash ($XDG_DATA_HOME/Trash) when it lies on the same device, else
+// to the trash at the top of its own drive ($topdir/.Trash/$uid or $topdir/.Trash-$uid, made when
+// missing). A drive that keeps nothing across a restart (tmpfs, ...) has no trash.
+//
+// Synchronous and thread-safe, without an event loop: meant for thread-pool tasks. Nothing is
+// kept between calls.
 class TrashMover
 {
     Q_DECLARE_TR_FUNCTIONS(TrashMover)
 public:
-    using Done = std::function<void(bool ok, const QString &error)>;
+    enum class Reason { None, DiskFull, NoTrash, PermissionDenied, NameTooLong, NoLongerExists, Other };
+    struct Result
+    {
+        bool trashed = false; // in the trash with a complete info file
+        Reason reason = Reason::None;
+        QString detail; // the system's own words ("No space left on device"), empty when trashed
+    };
+    // The index of the item in the batch and its result, on the thread that called.
+    using ItemDone = std::function<void(qsizetype index, const Result &result)>;
 
-    // Blocking; any thread. Makes sure the user's trash is usable first.
-    static bool moveToTrash(const QByteArray &path, QString *error = nullptr);
-    // One task on the global thread pool; `done` runs later on the thread of `context`
-    // (queued), and not at all when `context` is destroyed before.
-    static void moveToTrashAsync(QObject *context, const QByteArray &path, Done done);
+    static Result moveToTrash(const QByteArray &path);
+    // Moves the items in groups whose info files are flushed together, which is much faster than
+    // one call per item; `done` is called for each item as soon as it is done, in no fixed order.
+    static void moveToTrash(const QList<QByteArray> &paths, const ItemDone &done);
 
-    // The user's trash folder as GIO uses it: $XDG_DATA_HOME/Trash, ~/.local/share/Trash by
-    // default. GIO reads the variable once, at its first use in the process.
+    // Why a move failed, in plain words for the user.
+    static QString reasonText(Reason reason);
+
+    // $XDG_DATA_HOME/Trash, ~/.local/share/Trash by default, read anew at each call.
     static QByteArray homeTrashPath();
-    // Creates the trash folder with its files/ and info/ (mode 0700) where missing; returns
-    // why it cannot be used, or an empty string.
-    static QString prepareTrash(const QByteArray &trashPath);
 };
 
 } // namespace corvale

@@ -4,6 +4,7 @@
 #include "StorageWindowController.h"
 #include "ui_FloatingWindowController.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QMouseEvent>
 #include <QScreen>
@@ -104,12 +105,30 @@ void FloatingWindowController::windowDidLoad()
     connect(ui->actionSelectFolder, &QAction::triggered, m_storageController,
         &StorageWindowController::selectFolder);
     connect(ui->actionQuit, &QAction::triggered, this, &QWidget::close);
+
+    // One of the two measures, as chosen last time.
+    auto *measures = new QActionGroup(this);
+    measures->addAction(ui->actionDiskUsage);
+    measures->addAction(ui->actionApparentSize);
+    const bool disk = corvaleSettings().value(QLatin1String(measureKey)).toString() == QLatin1String("disk");
+    (disk ? ui->actionDiskUsage : ui->actionApparentSize)->setChecked(true);
+    setMeasure(disk ? Measure::DiskUsage : Measure::ApparentSize);
+    connect(ui->actionDiskUsage, &QAction::triggered, this, [this] { setMeasure(Measure::DiskUsage); });
+    connect(ui->actionApparentSize, &QAction::triggered, this, [this] { setMeasure(Measure::ApparentSize); });
     // Our own light or dark palette is not the desktop's: the fallback must see the desktop's.
     m_colorScheme->setPaletteSource(
         [this] { return m_ownPalette ? m_desktopPalette : QApplication::palette(); });
     connect(m_colorScheme, &DesktopColorScheme::darkChanged, this, &FloatingWindowController::themeChanged);
     // The desktop's preference as known now; the portal's answer, when it differs, comes as a change.
     themeChanged();
+}
+
+void FloatingWindowController::setMeasure(Measure measure)
+{
+    const bool disk = measure == Measure::DiskUsage;
+    (disk ? ui->actionDiskUsage : ui->actionApparentSize)->setChecked(true);
+    m_storageController->session()->setMeasure(measure);
+    corvaleSettings().setValue(QLatin1String(measureKey), disk ? QStringLiteral("disk") : QStringLiteral("apparent"));
 }
 
 QAction *FloatingWindowController::webAction() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Appearance.h"
+#include "Measure.h"
 
 #include <QMainWindow>
 #include <QPalette>
@@ -32,6 +33,8 @@ class FloatingWindowController : public QMainWindow
 public:
     // The settings key of the saved window frame.
     static constexpr const char *frameKey = "CorvaleFloatingWindow";
+    // The settings key of the measure of sizes: "apparent" or "disk".
+    static constexpr const char *measureKey = "measure";
 
     // Follows the desktop's colour scheme as the session bus's portal tells it.
     explicit FloatingWindowController(QWidget *parent = nullptr);
@@ -46,6 +49,8 @@ public:
     // Help's item that opens the vendor web site; the application delegate answers it.
     QAction *webAction() const;
 
+    // Shows every size in `measure` (View menu), and remembers it for the next start.
+    void setMeasure(Measure measure);
     // Applies the desktop's current preference.
     void themeChanged();
     void setDayModeQuitely();

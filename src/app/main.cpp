@@ -1,5 +1,6 @@
 #include "AppDelegate.h"
 #include "BackgroundLink.h"
+#include "CommandLine.h"
 #include "Config.h"
 #include "FloatingWindowController.h"
 #include "StorageWindowController.h"
@@ -8,8 +9,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QFile>
-#include <QFileInfo>
 #include <QIcon>
 #include <QThreadPool>
 
@@ -31,7 +30,11 @@ static bool wantsTextOnly(int argc, char **argv)
 
 int main(int argc, char **argv)
 {
-    const std::unique_ptr<QCoreApplication> application = wantsTextOnly(argc, argv)
+    // A folder argument that cannot be used ends in text too, whether or not there is a display.
+    const bool textOnly = wantsTextOnly(argc, argv)
+        || (!corvale::hasOptions(argc, argv)
+            && !corvale::folderArgument(corvale::positionalArguments(argc, argv)).error.isEmpty());
+    const std::unique_ptr<QCoreApplication> application = textOnly
         ? std::make_unique<QCoreApplication>(argc, argv)
         : std::make_unique<QApplication>(argc, argv);
     QCoreApplication &app = *application;
@@ -48,22 +51,14 @@ int main(int argc, char **argv)
         QCoreApplication::translate("main", "Folder to analyze at once."), QStringLiteral("[FOLDER]"));
     parser.process(app);
 
-    const QStringList arguments = parser.positionalArguments();
-    if (arguments.size() > 1) {
-        std::fprintf(
-            stderr, "%s\n", qPrintable(QCoreApplication::translate("main", "Give at most one folder.")));
+    // The application has taken its own options out of argv.
+    const corvale::FolderArgument argument
+        = corvale::folderArgument(corvale::positionalArguments(argc, argv));
+    if (!argument.error.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(argument.error));
         return 2;
     }
-    QByteArray folder;
-    if (!arguments.isEmpty()) {
-        const QFileInfo info(arguments.first());
-        if (!info.isDir()) {
-            std::fprintf(stderr, "%s\n",
-                qPrintable(QCoreApplication::translate("main", "%1: not a folder").arg(arguments.first())));
-            return 2;
-        }
-        folder = QFile::encodeName(info.absoluteFilePath());
-    }
+    const QByteArray folder = argument.folder;
 
     // Without a desktop theme (a bare X server) the buttons' theme icons come from Adwaita.
     if (QIcon::fallbackThemeName().isEmpty() || QIcon::fallbackThemeName() == QLatin1String("hicolor"))

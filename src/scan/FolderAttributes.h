@@ -16,7 +16,6 @@ struct FolderAttributes
     bool isDir = false;
     std::uint64_t size = 0;
     std::uint64_t allocatedSize = 0;
-    std::string sizeText; // UTF-8
     std::uint64_t count = 0; // 1 for a file, the folder node's count + 1 for a folder
 };
 

@@ -114,7 +114,6 @@ inline Entry fileEntry(const QByteArray &path)
     entry->name = path.mid(path.lastIndexOf('/') + 1).toStdString();
     entry->isDir = false;
     entry->size = quint64(st.st_size);
-    entry->sizeText = byteCountText(entry->size).toStdString();
     entry->count = 1;
     return entry;
 }
@@ -125,7 +124,6 @@ inline Entry folderEntry(const QByteArray &path, quint64 size, quint64 items)
     auto entry = fileEntry(path);
     entry->isDir = true;
     entry->size = size;
-    entry->sizeText = byteCountText(size).toStdString();
     entry->count = items + 1;
     return entry;
 }

@@ -31,26 +31,57 @@
     </message>
 </context>
 <context>
+    <name>SystemFileManager</name>
+    <message>
+        <source>“%1” cannot be shown: %2</source>
+        <translation>„%1“ kann nicht gezeigt werden: %2</translation>
+    </message>
+    <message>
+        <source>no file manager is installed</source>
+        <translation>kein Dateimanager ist installiert</translation>
+    </message>
+</context>
+<context>
     <name>TrashMover</name>
-    <message>
-        <source>%1 is not a folder</source>
-        <translation>%1 ist kein Ordner</translation>
-    </message>
-    <message>
-        <source>Cannot create %1: %2</source>
-        <translation>%1 kann nicht angelegt werden: %2</translation>
-    </message>
     <message>
         <source>The trash location %1 is not an absolute path</source>
         <translation>Der Papierkorb-Ort %1 ist kein absoluter Pfad</translation>
     </message>
     <message>
-        <source>Cannot write to %1: %2</source>
-        <translation>In %1 kann nicht geschrieben werden: %2</translation>
+        <source>%1 is emptied at every restart</source>
+        <translation>%1 wird bei jedem Neustart geleert</translation>
     </message>
     <message>
-        <source>Unknown error</source>
-        <translation>Unbekannter Fehler</translation>
+        <source>Not the path of an item: %1</source>
+        <translation>Kein Pfad eines Objekts: %1</translation>
+    </message>
+    <message>
+        <source>The trash holds too many items of this name</source>
+        <translation>Der Papierkorb enthält zu viele Objekte dieses Namens</translation>
+    </message>
+    <message>
+        <source>the disk is full</source>
+        <translation>der Datenträger ist voll</translation>
+    </message>
+    <message>
+        <source>this drive has no Trash you may use</source>
+        <translation>dieses Laufwerk hat keinen Papierkorb, den Sie benutzen dürfen</translation>
+    </message>
+    <message>
+        <source>permission denied</source>
+        <translation>keine Berechtigung</translation>
+    </message>
+    <message>
+        <source>the name is too long for the Trash</source>
+        <translation>der Name ist zu lang für den Papierkorb</translation>
+    </message>
+    <message>
+        <source>it no longer exists</source>
+        <translation>es existiert nicht mehr</translation>
+    </message>
+    <message>
+        <source>it could not be moved</source>
+        <translation>es konnte nicht verschoben werden</translation>
     </message>
 </context>
 <context>
@@ -93,6 +124,10 @@
         <source>Not checked</source>
         <translation>Nicht markiert</translation>
     </message>
+    <message>
+        <source>Already in the Trash</source>
+        <translation>Bereits im Papierkorb</translation>
+    </message>
 </context>
 <context>
     <name>corvale::FloatingWindowController</name>
@@ -127,6 +162,34 @@
     <message>
         <source>Corvale &amp;Web Site</source>
         <translation>Corvale im &amp;Web</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>&amp;Ansicht</translation>
+    </message>
+    <message>
+        <source>&amp;Disk Usage</source>
+        <translation>&amp;Belegter Speicher</translation>
+    </message>
+    <message>
+        <source>Show the space files take on the disk, each hard-linked file counted once</source>
+        <translation>Den Platz zeigen, den die Dateien auf dem Datenträger belegen, jede mehrfach verknüpfte Datei einmal gezählt</translation>
+    </message>
+    <message>
+        <source>Ctrl+2</source>
+        <translation>Ctrl+2</translation>
+    </message>
+    <message>
+        <source>&amp;Apparent Size</source>
+        <translation>&amp;Scheinbare Größe</translation>
+    </message>
+    <message>
+        <source>Show the length of the files</source>
+        <translation>Die Länge der Dateien zeigen</translation>
+    </message>
+    <message>
+        <source>Ctrl+1</source>
+        <translation>Ctrl+1</translation>
     </message>
 </context>
 <context>
@@ -197,10 +260,6 @@
     <message>
         <source>Items: %1</source>
         <translation>Objekte: %1</translation>
-    </message>
-    <message>
-        <source>Show in Finder</source>
-        <translation>Im Dateimanager zeigen</translation>
     </message>
     <message>
         <source>You&apos;re trying to move system files to trash.</source>
@@ -274,6 +333,15 @@
         <source>Reclaimed: %1</source>
         <translation>Freigegeben: %1</translation>
     </message>
+    <message>
+        <source>Show in File Manager</source>
+        <translation>Im Dateimanager zeigen</translation>
+    </message>
+    <message>
+        <source>%1 — %2</source>
+        <comment>a failed item&apos;s name and why it failed</comment>
+        <translation>%1 — %2</translation>
+    </message>
 </context>
 <context>
     <name>main</name>
@@ -290,8 +358,12 @@
         <translation>Geben Sie höchstens einen Ordner an.</translation>
     </message>
     <message>
-        <source>%1: not a folder</source>
-        <translation>%1: kein Ordner</translation>
+        <source>%1: no such folder</source>
+        <translation>%1: Ordner nicht gefunden</translation>
+    </message>
+    <message>
+        <source>%1 is a file, not a folder. Its folder is %2</source>
+        <translation>%1 ist eine Datei, kein Ordner. Ihr Ordner ist %2</translation>
     </message>
 </context>
 </TS>
