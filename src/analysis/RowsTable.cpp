@@ -29,7 +29,7 @@ RowsTable::RowsTable(QWidget *parent)
     // Transparent through the viewport alone: a style-sheet background would pass on to the scroll
     // bar, which then paints black.
     viewport()->setAutoFillBackground(false);
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) { focusChanged(now); });
+    connect(qApp, &QApplication::focusChanged, this, &RowsTable::focusChanged);
 }
 
 VisualDataCell *RowsTable::cell(int row) const
@@ -58,14 +58,16 @@ DynamicStackedView *RowsTable::currentBar() const
     return bar(m_currentRow >= 0 && m_currentRow < rowCount() ? m_currentRow : rowCount() - 1);
 }
 
-void RowsTable::focusChanged(QWidget *now)
+void RowsTable::focusChanged(QWidget *old, QWidget *now)
 {
     const int row = rowOf(now);
     if (row < 0)
         return;
     m_currentRow = row;
-    // Qt keeps a focused editor in sight, but not a cell widget.
-    scrollTo(model()->index(row, 0));
+    // Qt keeps a focused editor in sight, but not a cell widget. A window coming back with its
+    // focus (from none) is no reason to scroll.
+    if (old)
+        scrollTo(model()->index(row, 0));
 }
 
 void RowsTable::focusBar(int row)

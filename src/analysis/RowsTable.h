@@ -33,7 +33,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    void focusChanged(QWidget *now);
+    void focusChanged(QWidget *old, QWidget *now);
     void focusBar(int row);
 
     int m_currentRow = -1;
