@@ -2,6 +2,7 @@
 
 #include "CheckmarkTableCell.h"
 #include "FileListModel.h"
+#include "KeyboardFocus.h"
 
 #include <QAccessible>
 #include <QContextMenuEvent>
@@ -144,18 +145,7 @@ QModelIndex RightClickTable::moveCursor(CursorAction cursorAction, Qt::KeyboardM
 
 void RightClickTable::focusInEvent(QFocusEvent *event)
 {
-    switch (event->reason()) {
-    case Qt::MouseFocusReason:
-        m_focusVisible = false;
-        break;
-    case Qt::ActiveWindowFocusReason:
-    case Qt::PopupFocusReason:
-    case Qt::MenuBarFocusReason:
-        break; // coming back to where the user was: as it was then
-    default:
-        m_focusVisible = true;
-        break;
-    }
+    m_focusVisible = focusShownAfter(event->reason(), m_focusVisible);
     QTableView::focusInEvent(event);
     viewport()->update(rowRect(currentIndex().row()));
 }
