@@ -2,10 +2,10 @@
 // opened (--depth N: the largest of each new row, N levels down), the first COUNT entries of the
 // list checked and, with --move, moved to the trash (of $XDG_DATA_HOME: point it at a scratch
 // folder) so that the reclaimed total shows; --check N then checks the first N entries left.
-// --size WxH gives the window that size (1100x720);
-// --keys then gives the file list the keyboard focus as Tab would, moves its current row down
-// twice and checks it with Space. Follows the desktop's colour scheme as the program does. Prints "ready" when there is
-// something to look at, then stays open. See tools/screenshots.sh.
+// --size WxH gives the window that size (1100x720); --keys gives the file list the keyboard focus
+// as Tab would, moves its current row down twice and checks it with Space. Follows the desktop's
+// colour scheme as the program does. Prints "ready" when there is something to look at, then
+// stays open. See tools/screenshots.sh.
 // Usage: window_demo FOLDER [COUNT] [--move] [--depth N] [--check N] [--size WxH] [--keys]
 
 #include "AnalysisSession.h"
@@ -96,7 +96,8 @@ int main(int argc, char **argv)
     if (keys) {
         auto *list = controller.findChild<QWidget *>(QStringLiteral("fileTableView"));
         window.activateWindow();
-        QTest::qWaitForWindowActive(&window);
+        if (!QTest::qWaitForWindowActive(&window))
+            return 1;
         list->setFocus(Qt::TabFocusReason);
         for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Space})
             QTest::keyClick(list, key);

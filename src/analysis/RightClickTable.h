@@ -34,9 +34,6 @@ public:
 
     void setModel(QAbstractItemModel *model) override;
 
-    // The current row's ring is drawn.
-    bool isFocusShown() const;
-
 Q_SIGNALS:
     // A left click on a row, once per click, after the default handling; or Space on the current row.
     void rowClicked(int row);
@@ -60,6 +57,8 @@ private:
     int clickedRow(QMouseEvent *event);
     // The row across the viewport, in the viewport's coordinates.
     QRect rowRect(int row) const;
+    // The current row's ring is drawn.
+    bool isFocusShown() const;
     void setFocusShown(bool shown);
     void openMenu(int row, const QPoint &globalPos);
 

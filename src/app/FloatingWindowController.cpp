@@ -128,7 +128,8 @@ void FloatingWindowController::setMeasure(Measure measure)
     const bool disk = measure == Measure::DiskUsage;
     (disk ? ui->actionDiskUsage : ui->actionApparentSize)->setChecked(true);
     m_storageController->session()->setMeasure(measure);
-    corvaleSettings().setValue(QLatin1String(measureKey), disk ? QStringLiteral("disk") : QStringLiteral("apparent"));
+    corvaleSettings().setValue(
+        QLatin1String(measureKey), disk ? QStringLiteral("disk") : QStringLiteral("apparent"));
 }
 
 QAction *FloatingWindowController::webAction() const

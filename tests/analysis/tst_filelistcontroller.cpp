@@ -297,8 +297,8 @@ private Q_SLOTS:
             QCoreApplication::processEvents();
             // Under offscreen the closed menu stays the active window until told otherwise.
             c().activateWindow();
-            QTest::qWaitFor([&] { return QApplication::activeWindow() == m_controller.get(); });
-            return opened;
+            return QTest::qWaitFor([&] { return QApplication::activeWindow() == m_controller.get(); })
+                && opened;
         };
         auto menuAt = [&](QPoint pos) {
             return menuBy([&] {
