@@ -1,18 +1,21 @@
 #!/usr/bin/python3
-# Reads chart_demo's bars through the AT-SPI bus, as a screen reader does: each list with its
-# items (name, description, selected and focused states) and the focus events of the keyboard.
+# Reads a demo's window through the AT-SPI bus, as a screen reader does: each list with its items
+# (name, description, selected and focused states), each table's first cells with their marks,
+# the buttons and labels that carry a description, and the focus and check events of the keys.
+# Usage: atspi_check.py [APP_NAME] (chart_demo by default)
 import sys
 import time
 
 import pyatspi
 from gi.repository import GLib
 
-focus_events = []
+events = []
 
 
-def on_focus(event):
-    if event.detail1:
-        focus_events.append(f"{event.source.getRoleName()} {event.source.name!r}")
+def on_event(event):
+    if event.detail1 or event.type.endswith("checked"):
+        what = "checked " + ("on" if event.detail1 else "off") if event.type.endswith("checked") else ""
+        events.append(f"{event.source.getRoleName()} {event.source.name!r} {what}".rstrip())
 
 
 def find_app(name, seconds=10):
@@ -25,26 +28,43 @@ def find_app(name, seconds=10):
     sys.exit(f"{name} is not on the AT-SPI bus")
 
 
-def lists(node):
-    if node.getRoleName() == "list":
-        yield node
+def nodes(node):
+    yield node
     for child in node:
         if child is not None:
-            yield from lists(child)
+            yield from nodes(child)
 
 
-pyatspi.Registry.registerEventListener(on_focus, "object:state-changed:focused")
-app = find_app("chart_demo")
+def marks(node, wanted):
+    states = node.getState()
+    return " ".join(name for name, state in wanted if states.contains(state))
+
+
+pyatspi.Registry.registerEventListener(on_event, "object:state-changed:focused")
+pyatspi.Registry.registerEventListener(on_event, "object:state-changed:checked")
+app = find_app(sys.argv[1] if len(sys.argv) > 1 else "chart_demo")
 # Let the demo's keys arrive while we listen.
 loop = GLib.MainLoop()
-GLib.timeout_add(3000, loop.quit)
+GLib.timeout_add(4000, loop.quit)
 loop.run()
 
-for bar in lists(app):
-    print(f"list {bar.name!r}: {bar.childCount} items")
-    for item in bar:
-        states = item.getState()
-        marks = [s for s, v in (("selected", pyatspi.STATE_SELECTED), ("focused", pyatspi.STATE_FOCUSED))
-                 if states.contains(v)]
-        print(f"  {item.getRoleName()} {item.name!r} {item.description!r} {' '.join(marks)}")
-print("focus events:", "; ".join(focus_events) or "none")
+all_nodes = list(nodes(app))
+for bar in all_nodes:
+    if bar.getRoleName() == "list":
+        print(f"list {bar.name!r}: {bar.childCount} items")
+        for item in bar:
+            states = marks(item, (("selected", pyatspi.STATE_SELECTED), ("focused", pyatspi.STATE_FOCUSED)))
+            print(f"  {item.getRoleName()} {item.name!r} {item.description!r} {states}")
+for table in all_nodes:
+    if table.getRoleName() == "table":
+        cells = table.queryTable()
+        print(f"table {table.name!r}: {cells.nRows} rows")
+        for row in range(min(cells.nRows, 5)):
+            cell = cells.getAccessibleAt(row, 0)
+            states = marks(cell, (("checkable", pyatspi.STATE_CHECKABLE), ("checked", pyatspi.STATE_CHECKED),
+                                  ("focused", pyatspi.STATE_FOCUSED)))
+            print(f"  {cell.getRoleName()} {cell.name!r} {cell.description!r} {states}")
+for node in all_nodes:
+    if node.getRoleName() in ("push button", "label") and node.description:
+        print(f"{node.getRoleName()} {node.name!r} {node.description!r}")
+print("events:", "; ".join(events) or "none")

@@ -91,18 +91,11 @@ QSize CheckmarkTableCell::sizeHint(const QStyleOptionViewItem &option, const QMo
     return {width, height};
 }
 
+// Qt's delegate would toggle the mark on a click or Space by itself.
 bool CheckmarkTableCell::editorEvent(
-    QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option, const QModelIndex &index)
+    QEvent *, QAbstractItemModel *, const QStyleOptionViewItem &, const QModelIndex &)
 {
-    switch (event->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove:
-        return false;
-    default:
-        return QStyledItemDelegate::editorEvent(event, model, option, index);
-    }
+    return false;
 }
 
 } // namespace corvale

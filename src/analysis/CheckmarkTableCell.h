@@ -6,9 +6,9 @@ namespace corvale {
 
 // Draws the file list's name column: checkbox, icon and name, never as selected. A system
 // entry gets a disabled checkbox. Other columns are drawn as usual, also never selected.
-// Mouse clicks are not handled here: RightClickTable turns every click on a row, checkbox
-// included, into one row click, so a click changes a mark exactly once. The space key still
-// toggles the current row's mark through the model. Owned by the table it draws.
+// Neither clicks nor keys are handled here: RightClickTable turns every click on a row, checkbox
+// included, and Space on the current row into one row click, so each changes a mark exactly
+// once. Owned by the table it draws.
 class CheckmarkTableCell : public QStyledItemDelegate
 {
     Q_OBJECT

@@ -263,6 +263,12 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
         return bytes(row.entry->path);
     case SystemEntryRole:
         return row.system;
+    // A screen reader hears why a row cannot be checked, and that one can be: Qt passes on to it
+    // that a row is checked, but not that it could be.
+    case Qt::AccessibleDescriptionRole:
+        if (!name || row.checked)
+            return {};
+        return row.system ? data(index, Qt::ToolTipRole) : QVariant(tr("Not checked"));
     default:
         return {};
     }

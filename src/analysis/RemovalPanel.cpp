@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QLabel>
+#include <QLayout>
 #include <QPropertyAnimation>
 
 namespace corvale {
@@ -26,6 +27,10 @@ void RemovalPanel::attach(const std::array<QLabel *, Slots> &icons, QLabel *tota
 {
     m_slots = icons;
     m_total = total;
+    for (int i = 0; layout() && i < layout()->count(); ++i) {
+        if (QLayout *row = layout()->itemAt(i)->layout(); row && row->indexOf(total) >= 0)
+            m_iconRow = row;
+    }
     place();
 }
 
@@ -64,6 +69,23 @@ void RemovalPanel::place()
     setGeometry((area->width() - width) / 2, area->height() - m_offset - height, width, height);
     // Out of sight it must not take the keyboard focus either.
     setVisible(m_offset > -height);
+    showSlots();
+}
+
+void RemovalPanel::showSlots()
+{
+    // As many of the filled slots as leave room for the total after them: a narrow window shows
+    // fewer icons, never a cut total.
+    int fit = Slots;
+    if (m_total && m_iconRow && m_slots[0]) {
+        const QMargins margins = layout()->contentsMargins();
+        const int room = width() - margins.left() - margins.right() - m_total->sizeHint().width();
+        fit = std::clamp(room / (m_slots[0]->minimumWidth() + m_iconRow->spacing()), 0, Slots);
+    }
+    for (int i = 0; i < Slots; ++i) {
+        if (m_slots[size_t(i)])
+            m_slots[size_t(i)]->setVisible(i < std::min(m_filled, fit));
+    }
 }
 
 bool RemovalPanel::eventFilter(QObject *watched, QEvent *event)
@@ -79,17 +101,19 @@ void RemovalPanel::processFilesImages(
     quint64 total = 0;
     for (const auto &entry : entries)
         total += sizeIn(measure, *entry);
-    if (m_total)
+    if (m_total) {
         m_total->setText(byteCountText(total));
+        m_total->setAccessibleName(tr("Checked for the Trash: %1").arg(m_total->text()));
+    }
 
     // Empty slots are hidden, so the total follows the last filled one.
+    m_filled = int(std::min(entries.size(), size_t(Slots)));
     for (int i = 0; i < Slots; ++i) {
         QLabel *slot = m_slots[size_t(i)];
         if (!slot)
             continue;
-        if (size_t(i) >= entries.size()) {
+        if (i >= m_filled) {
             slot->clear();
-            slot->hide();
             continue;
         }
         const auto &entry = entries[size_t(i)];
@@ -102,8 +126,9 @@ void RemovalPanel::processFilesImages(
         }
         slot->setPixmap(image);
         slot->setToolTip(QFile::decodeName(bytes(entry->name)));
-        slot->show();
+        slot->setAccessibleName(slot->toolTip());
     }
+    showSlots();
 }
 
 } // namespace corvale

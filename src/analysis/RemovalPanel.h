@@ -10,12 +10,14 @@
 #include <vector>
 
 class QLabel;
+class QLayout;
 class QPropertyAnimation;
 
 namespace corvale {
 
 // The panel that slides up over the bottom of the file list while entries are checked: the icons
-// of the first seven checked entries and the total of all of them, and the trash button beside.
+// of the first seven checked entries (fewer where the panel is too narrow for seven) and the
+// total of all of them, and the trash button beside.
 // It floats over its parent (the file list's area), outside any layout, and keeps its place when
 // the parent is resized. Its slots and total label come from the interface file (attach()).
 // GUI thread only.
@@ -51,9 +53,12 @@ protected:
 
 private:
     void place();
+    void showSlots();
 
     std::array<QLabel *, Slots> m_slots {};
     QLabel *m_total = nullptr;
+    QLayout *m_iconRow = nullptr; // the slots' and the total's
+    int m_filled = 0;
     QPropertyAnimation *m_animation;
     int m_offset = HiddenOffset;
 };

@@ -2,17 +2,19 @@
 
 #include "AlertPresenter.h"
 #include "ByteCount.h"
+#include "DynamicStackedView.h"
+#include "DynamicStackedViewBox.h"
 #include "FileManager.h"
 #include "FolderChooser.h"
 #include "OrvSpinnerView.h"
 #include "RemovalPanel.h"
+#include "RowsTable.h"
 #include "WorkspaceIcons.h"
 #include "ui_StorageWindowController.h"
 
 #include <QEvent>
 #include <QFile>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QMenu>
 
 namespace corvale {
@@ -36,7 +38,6 @@ StorageWindowController::StorageWindowController(QWidget *parent)
     // Three to two from the start: the file list is hidden until a result, which would otherwise
     // leave it at its minimum width.
     ui->splitter->setSizes({600, 400});
-    ui->tableView->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     // A wrapped label inside nested layouts is not asked for its height at its width.
     ui->welcomeDescription->setMinimumHeight(
         ui->welcomeDescription->heightForWidth(ui->welcomeDescription->minimumWidth()));
@@ -57,6 +58,8 @@ StorageWindowController::StorageWindowController(QWidget *parent)
     connect(ui->selectFolderButton, &QPushButton::clicked, this, &StorageWindowController::selectFolder);
     connect(ui->refreshButton, &QPushButton::clicked, this, &StorageWindowController::updateFolder);
     connect(ui->stopButton, &QPushButton::clicked, this, &StorageWindowController::stopSearch);
+    // Only while the button is shown, that is while a walk runs.
+    ui->stopButton->setShortcut(QKeySequence(Qt::Key_Escape));
     connect(ui->trashButton, &QPushButton::clicked, this, &StorageWindowController::trashSelectedItems);
 
     connect(m_session, &AnalysisSession::stateChanged, this, &StorageWindowController::applyState);
@@ -137,6 +140,59 @@ void StorageWindowController::applyState()
     } else if (m_spinner && !walking) {
         m_spinner->stopAnimating();
     }
+    ensureFocus();
+}
+
+QList<QWidget *> StorageWindowController::focusOrder() const
+{
+    QWidget *const reading[]
+        = {ui->selectFolderMainButton, ui->stopButton, ui->refreshButton, ui->selectFolderButton,
+            ui->tableView->currentBar(), ui->fileTableView, ui->trashButton, ui->buttonReclaim};
+    QList<QWidget *> order;
+    for (QWidget *widget : reading) {
+        if (widget && widget->isVisibleTo(this) && widget->isEnabled()
+            && (widget->focusPolicy() & Qt::TabFocus))
+            order << widget;
+    }
+    return order;
+}
+
+bool StorageWindowController::focusNextPrevChild(bool next)
+{
+    const QList<QWidget *> order = focusOrder();
+    QWidget *focused = window()->focusWidget();
+    if (order.isEmpty() || !focused || !isAncestorOf(focused))
+        return QWidget::focusNextPrevChild(next);
+    // Any bar stands for the chart.
+    const auto at = std::find_if(order.begin(), order.end(), [&](QWidget *widget) {
+        return widget == focused
+            || (widget == ui->tableView->currentBar() && ui->tableView->isAncestorOf(focused));
+    });
+    // One being hidden is no longer in the order: the state's first one then.
+    QWidget *target = at == order.end() ? (next ? order.first() : order.last())
+        : next                          ? order[(at - order.begin() + 1) % order.size()]
+                                        : order[(at - order.begin() + order.size() - 1) % order.size()];
+    target->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
+}
+
+void StorageWindowController::placeFocus(QWidget *widget)
+{
+    // Qt marks a window once Tab has moved its focus; a click gives the focus without a ring.
+    widget->setFocus(
+        window()->testAttribute(Qt::WA_KeyboardFocusChange) ? Qt::OtherFocusReason : Qt::MouseFocusReason);
+}
+
+void StorageWindowController::ensureFocus()
+{
+    const QWidget *focused = window()->focusWidget();
+    if (focused && (!isAncestorOf(focused) || focused->isVisibleTo(this)))
+        return;
+    // A result's first stop is the chart, once it is there.
+    QWidget *target = m_session->state() == AnalysisSession::State::Result ? ui->tableView->currentBar()
+                                                                           : focusOrder().value(0);
+    if (target)
+        placeFocus(target);
 }
 
 void StorageWindowController::showCounts()
@@ -149,7 +205,9 @@ void StorageWindowController::showCounts()
     else if (state == State::Walking && m_session->progressItems())
         items = tr("Items: %1").arg(QString::number(*m_session->progressItems()));
     ui->selectedFolderItems->setText(items);
-    ui->fieldReclaim->setText(byteCountText(m_session->reclaimedSpace()));
+    const QString reclaimed = byteCountText(m_session->reclaimedSpace());
+    ui->fieldReclaim->setText(reclaimed);
+    ui->fieldReclaim->setAccessibleName(tr("Reclaimed: %1").arg(reclaimed));
 }
 
 void StorageWindowController::selectFolder()

@@ -125,6 +125,10 @@ public:
     QParallelAnimationGroup *welcomeAnimation() const { return m_welcomeAnimation; }
 
 protected:
+    // Tab and Shift+Tab visit, in reading order, the shown ones of: the header's buttons, the
+    // chart (one stop, at its current bar; Up and Down move between bars), the file list, the
+    // trash button and the share button.
+    bool focusNextPrevChild(bool next) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     void changeEvent(QEvent *event) override;
@@ -138,6 +142,13 @@ private:
     void showEntries();
     void updateRemovalPanel();
     void showCounts();
+    QList<QWidget *> focusOrder() const;
+    // Gives the focus to `widget` for the program, not the user: with the ring of the keyboard's
+    // focus only where the keyboard has been used.
+    void placeFocus(QWidget *widget);
+    // Keeps the focus on something shown: after a change of state, the hidden widget keeps it, or
+    // nothing has it.
+    void ensureFocus();
 
     void awakeFromNib();
     void setUpFileList();

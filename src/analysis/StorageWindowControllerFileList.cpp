@@ -30,6 +30,7 @@ void StorageWindowController::setUpFileList()
     // Worded as the chart's sector menu, so the program names the reveal one way.
     m_fileTableMenu->addAction(tr("Show in File Manager"), this, &StorageWindowController::showInFinder);
     connect(table, &RightClickTable::rowClicked, this, &StorageWindowController::tableViewShouldSelectRow);
+    connect(table, &RightClickTable::deleteRequested, this, &StorageWindowController::trashSelectedItems);
 
     // While the loose files of the folder in view are listed, a note over the bottom of the list
     // says so.
@@ -82,6 +83,9 @@ void StorageWindowController::updateRemovalPanel()
         ui->deleteView->processFilesImages(checked, m_session->measure());
         showTrash();
     } else {
+        // The trash button goes out of sight: the focus stays with the list.
+        if (ui->deleteView->isAncestorOf(window()->focusWidget()))
+            placeFocus(ui->fileTableView);
         // The icons and total keep their last values while hidden.
         hideTrash();
     }

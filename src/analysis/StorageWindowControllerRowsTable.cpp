@@ -7,6 +7,7 @@
 #include "FileManager.h"
 #include "FolderVisualData.h"
 #include "PathBytes.h"
+#include "RowsTable.h"
 #include "VisualDataCell.h"
 #include "WorkspaceIcons.h"
 #include "ui_StorageWindowController.h"
@@ -18,11 +19,16 @@ namespace corvale {
 
 void StorageWindowController::reloadRowsTable(int from)
 {
-    QTableWidget *table = ui->tableView;
+    RowsTable *table = ui->tableView;
     const auto &rows = m_session->rows();
     // The cells above `from` stay: one of them may be the bar whose click is being handled. The
     // others go with deleteLater.
     from = std::clamp(from, 0, table->rowCount());
+    // A bar that goes with the focus hands it to the bar of its row in the new rows, if any, and
+    // not first to whatever Qt would find next.
+    const int focusedRow = table->rowOf(window()->focusWidget());
+    if (focusedRow >= from)
+        window()->focusWidget()->clearFocus();
     table->setRowCount(from);
     table->setRowCount(int(rows.size()));
     for (int row = from; row < int(rows.size()); ++row) {
@@ -31,6 +37,9 @@ void StorageWindowController::reloadRowsTable(int from)
     }
     if (!rows.empty() && !m_session->wasReduced())
         table->scrollToBottom();
+    if (focusedRow >= from && !rows.empty())
+        placeFocus(table->bar(std::min(focusedRow, int(rows.size()) - 1)));
+    ensureFocus();
 }
 
 VisualDataCell *StorageWindowController::makeRowCell(int row)
@@ -39,7 +48,7 @@ VisualDataCell *StorageWindowController::makeRowCell(int row)
     auto *cell = new VisualDataCell;
     const bool slidesIn = row == int(m_session->rows().size()) - 1 && !m_session->wasReduced();
     cell->arrow()->setVisible(row != 0);
-    cell->titleField()->setText(QFile::decodeName(bytes(lastPathComponent(view(data.path)))));
+    cell->setTitle(QFile::decodeName(bytes(lastPathComponent(view(data.path)))));
     cell->setRow(row);
     cell->setDelegate(this);
     for (const auto &sector : data.sectors) {
@@ -59,10 +68,10 @@ VisualDataCell *StorageWindowController::makeRowCell(int row)
 // Sizes changed in place (entries went to the trash): the bars show them again, nothing slides.
 void StorageWindowController::refreshBars()
 {
-    QTableWidget *table = ui->tableView;
+    RowsTable *table = ui->tableView;
     const auto &rows = m_session->rows();
     for (int row = 0; row < table->rowCount() && row < int(rows.size()); ++row) {
-        if (auto *cell = qobject_cast<VisualDataCell *>(table->cellWidget(row, 0)))
+        if (VisualDataCell *cell = table->cell(row))
             cell->dynamicView()->setData(rows[size_t(row)].sectors);
     }
 }

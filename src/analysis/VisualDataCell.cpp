@@ -61,6 +61,12 @@ VisualDataCell::~VisualDataCell()
     m_dynamicView->setDelegate(nullptr);
 }
 
+void VisualDataCell::setTitle(const QString &title)
+{
+    m_titleField->setText(title);
+    m_dynamicView->setAccessibleName(title);
+}
+
 void VisualDataCell::setTopAnimationConstraint(int top)
 {
     m_top = top;

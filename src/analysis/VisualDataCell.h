@@ -46,6 +46,10 @@ public:
 
     DynamicStackedView *dynamicView() const { return m_dynamicView; }
     QLabel *titleField() const { return m_titleField; }
+    // The folder's name, shown above the bar and given to it as its name for a screen reader.
+    void setTitle(const QString &title);
+    // What slides in: the title line and the bar.
+    QWidget *content() const { return m_content; }
     QLabel *icon() const { return m_icon; }
     QLabel *arrow() const { return m_arrow; }
 

@@ -7,6 +7,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QSettings>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -93,7 +94,10 @@ FloatingWindowController::~FloatingWindowController()
 
 void FloatingWindowController::windowDidLoad()
 {
-    restoreGeometry(corvaleSettings().value(QLatin1String(frameKey)).toByteArray());
+    // The first time, the designed size, but never more than the screen can show with the
+    // window's frame (at 200 % a 1600 × 1000 screen has 800 × 500 points).
+    if (!restoreGeometry(corvaleSettings().value(QLatin1String(frameKey)).toByteArray()) && screen())
+        resize(size().boundedTo(screen()->availableGeometry().size() * 0.9).expandedTo(minimumSize()));
 
     m_storageController = new StorageWindowController(centralWidget());
     fitSubViewToSuperView(m_storageController, centralWidget());
@@ -124,7 +128,8 @@ void FloatingWindowController::setMeasure(Measure measure)
     const bool disk = measure == Measure::DiskUsage;
     (disk ? ui->actionDiskUsage : ui->actionApparentSize)->setChecked(true);
     m_storageController->session()->setMeasure(measure);
-    corvaleSettings().setValue(QLatin1String(measureKey), disk ? QStringLiteral("disk") : QStringLiteral("apparent"));
+    corvaleSettings().setValue(
+        QLatin1String(measureKey), disk ? QStringLiteral("disk") : QStringLiteral("apparent"));
 }
 
 QAction *FloatingWindowController::webAction() const

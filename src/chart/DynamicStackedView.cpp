@@ -4,6 +4,7 @@
 #include "DynamicStackedViewBox.h"
 #include "DynamicStackedViewDelegate.h"
 #include "DynamicStackedViewPopup.h"
+#include "KeyboardFocus.h"
 #include "StackedBarLayout.h"
 
 #include <QAccessible>
@@ -402,18 +403,7 @@ void DynamicStackedView::keyPressEvent(QKeyEvent *event)
 
 void DynamicStackedView::focusInEvent(QFocusEvent *event)
 {
-    switch (event->reason()) {
-    case Qt::MouseFocusReason:
-        m_focusVisible = false;
-        break;
-    case Qt::ActiveWindowFocusReason:
-    case Qt::PopupFocusReason:
-    case Qt::MenuBarFocusReason:
-        break; // coming back to where the user was: as it was then
-    default:
-        m_focusVisible = true;
-        break;
-    }
+    m_focusVisible = focusShownAfter(event->reason(), m_focusVisible);
     QWidget::focusInEvent(event);
     showFocus();
     // Qt announces the bar itself once this handler is over: the sector's turn comes after that.

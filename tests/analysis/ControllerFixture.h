@@ -18,7 +18,7 @@
 #include "StorageWindowController.h"
 #include "VisualDataCell.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -199,6 +199,8 @@ protected:
     AnalysisSession &s() { return *m_controller->session(); }
     void openWindow(QSize size = QSize(1000, 640))
     {
+        // As the program's window sets it.
+        QCoreApplication::setAttribute(Qt::AA_UseStyleSheetPropagationInWidgetStyles);
         m_controller = std::make_unique<StorageWindowController>();
         c().setFolderChooser(std::unique_ptr<FolderChooser>(m_chooser = new ScriptedChooser));
         c().setAlertPresenter(std::unique_ptr<AlertPresenter>(m_alerts = new ScriptedAlerts));
@@ -206,6 +208,17 @@ protected:
         c().resize(size);
         c().show();
         QVERIFY(QTest::qWaitForWindowExposed(m_controller.get()));
+    }
+    // Keys go to the focused widget, as typed into an active window.
+    void activate()
+    {
+        c().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_controller.get()));
+    }
+    static void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QVERIFY(QApplication::focusWidget());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
     }
     void closeWindow()
     {

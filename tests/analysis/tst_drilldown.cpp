@@ -2,13 +2,15 @@
 
 #include "ControllerFixture.h"
 #include "FolderVisualData.h"
+#include "RowsTable.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPointer>
-#include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -138,15 +140,12 @@ private Q_SLOTS:
     // A drill-down and a cleared selection both empty the checked entries and close the panel.
     void everySelectionChangeEmptiesTheCheckedEntries()
     {
-        auto *trash = child<QPushButton>("trashButton");
         for (int i = 0; i < 2; ++i) {
             QVERIFY(s().fileListModel()->setChecked(0, true));
-            QVERIFY(trash->isEnabled());
             QTRY_VERIFY(panelShown());
             clickSector(0, "l1");
             QVERIFY(s().filesToDelete().empty() && s().fileListModel()->checkedEntries().empty());
-            QVERIFY(!trash->isEnabled());
-            QTRY_VERIFY(panelHidden());
+            QVERIFY(!child("trashButton")->isEnabled() && panelHidden());
         }
     }
 
@@ -192,6 +191,73 @@ private Q_SLOTS:
         clickSector(1, "l2");
         QVERIFY(!cell(1)->isAnimating());
         QCOMPARE(cell(1)->topAnimationConstraint(), VisualDataCell::RestingTop);
+    }
+
+    // Up and Down move between the rows' bars, each keeping its own focused sector (the selected
+    // one); Backspace or Alt+Up on a bar with nothing selected goes up a level. The table itself
+    // takes no focus from a click beside a bar, and paints its scroll bar (once black).
+    void theKeyboardMovesBetweenRowsAndUpALevel()
+    {
+        c().resize(1000, 420);
+        activate();
+        drillTo({"l1", "l2", "l3"});
+        auto *rows = child<RowsTable>("tableView");
+        QScrollBar *scroll = rows->verticalScrollBar();
+        QTRY_VERIFY(scroll->isVisible());
+        const QPoint groove
+            = scroll->mapTo(m_controller.get(), QPoint(scroll->width() / 2, scroll->height() - 30));
+        QVERIFY(qGray(c().grab().toImage().pixel(groove)) > 128);
+
+        QTest::mouseClick(cell(3)->titleField(), Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), rows->bar(2));
+        const auto focusedRow = [&] { return rows->rowOf(QApplication::focusWidget()); };
+        const std::pair<Qt::Key, int> moves[] {{Qt::Key_Down, 3}, {Qt::Key_Down, 3}, {Qt::Key_Up, 2},
+            {Qt::Key_Up, 1}, {Qt::Key_Up, 0}, {Qt::Key_Up, 0}};
+        for (const auto &[key, row] : moves) {
+            press(key);
+            QCOMPARE(focusedRow(), row);
+        }
+        QCOMPARE(rows->rowViewportPosition(0), 0);
+        QCOMPARE(rows->bar(1)->focusedBox()->sector()->title(), QStringLiteral("l2"));
+
+        for (int i = 0; i < 3; ++i)
+            press(Qt::Key_Down);
+        press(Qt::Key_Backspace);
+        settle();
+        verifyRows({"l1", "l1/l2"});
+        QCOMPARE(entryNames(), listOf("l1/l2"));
+        QCOMPARE(focusedRow(), 2);
+        QCOMPARE(rows->bar(2)->focusedBox()->sector()->title(), QStringLiteral("l3"));
+        press(Qt::Key_Up, Qt::AltModifier);
+        verifyRows({"l1"});
+        QCOMPARE(focusedRow(), 1);
+        press(Qt::Key_Backspace);
+        press(Qt::Key_Backspace); // nothing above row 0
+        verifyRows({});
+        QCOMPARE(focusedRow(), 0);
+        QVERIFY(!rows->hasFocus());
+    }
+
+    // A screen reader sees the rows as a list of items named by their folders, each holding its bar.
+    void aScreenReaderSeesEachRowByItsFolder()
+    {
+        drillTo({"l1", "l2"});
+        QAccessibleInterface *list = QAccessible::queryAccessibleInterface(child("tableView"));
+        QCOMPARE(list->role(), QAccessible::List);
+        QCOMPARE(list->childCount(), 3);
+        QStringList names;
+        for (int i = 0; i < list->childCount(); ++i) {
+            // Up and down the same tree, as the AT-SPI bridge walks it both ways.
+            QAccessibleInterface *row = list->child(i);
+            QAccessibleInterface *bar = row->child(0);
+            QVERIFY(row->role() == QAccessible::ListItem && row->childCount() == 1);
+            QVERIFY(row->parent()->object() == list->object() && list->indexOfChild(row) == i);
+            QVERIFY(bar->object() == cell(i)->dynamicView() && bar->parent()->object() == row->object());
+            QCOMPARE(bar->text(QAccessible::Name), row->text(QAccessible::Name));
+            names << row->text(QAccessible::Name);
+        }
+        QCOMPARE(names, (QStringList {QFileInfo(m_dir.path()).fileName(), "l1", "l2"}));
+        QCOMPARE(list->child(0)->child(0)->child(0)->text(QAccessible::Name), QStringLiteral("l1"));
     }
 
     // The clicked bar's row stays; the rows below it are replaced, and deleted only after the click.

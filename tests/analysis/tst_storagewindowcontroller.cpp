@@ -3,6 +3,7 @@
 #include "ControllerFixture.h"
 #include "FolderVisualData.h"
 #include "OrvSpinnerView.h"
+#include "RowsTable.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -70,6 +71,7 @@ private Q_SLOTS:
     void init()
     {
         openWindow(QSize(1100, 720));
+        activate();
         s().setReportHook([held = m_held, waiting = m_waiting](quint64, std::uint64_t) {
             if (QThread::currentThread() == qApp->thread())
                 return;
@@ -114,14 +116,40 @@ private Q_SLOTS:
         QVERIFY(!c().spinner()->isAnimating());
 
         startHeld("refreshButton", m_a);
-        click("stopButton");
-        verifyShown({"welcomeView"}, true);
+        QCOMPARE(QApplication::focusWidget(), child("stopButton"));
+        press(Qt::Key_Escape); // as a click on the stop button
+        QTRY_VERIFY(!child("welcomeView")->isHidden());
         verifyShown({"chartView", "selectedFolderItems"}, false);
         QVERIFY(text("titleLabel").isEmpty() && child<QLabel>("selectedFolderIcon")->pixmap().isNull());
         verifyShown({"progressLabel", "stopButton", "loader"}, true);
         release();
         verifyShown({"progressLabel", "stopButton", "loader"}, false);
         verifyShown({"welcomeView"}, true);
+        QCOMPARE(QApplication::focusWidget(), child("selectFolderMainButton"));
+    }
+
+    // Tab and Shift+Tab go round what is shown in reading order, the chart as one stop at the bar
+    // last used; a result puts the focus on the chart.
+    void tabGoesRoundInReadingOrder()
+    {
+        QCOMPARE(QApplication::focusWidget(), child("selectFolderMainButton"));
+        runToResult(m_dirA.path());
+        auto *rows = child<RowsTable>("tableView");
+        QCOMPARE(QApplication::focusWidget(), rows->bar(0));
+        clickSector(0, "sub");
+        QVERIFY(s().fileListModel()->setChecked(0, true));
+        QTRY_VERIFY(panelShown());
+        press(Qt::Key_Down);
+        const QList<QWidget *> order {child("refreshButton"), child("selectFolderButton"), rows->bar(1),
+            child("fileTableView"), child("trashButton")};
+        for (int i = 1; i <= order.size(); ++i) {
+            press(Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), order[(2 + i) % order.size()]);
+        }
+        for (int i = 1; i <= order.size(); ++i) {
+            press(Qt::Key_Backtab, Qt::ShiftModifier);
+            QCOMPARE(QApplication::focusWidget(), order[(2 + 2 * order.size() - i) % order.size()]);
+        }
     }
 
     // Cancelling the chooser keeps the result; refresh walks the same folder without asking; a

@@ -5,6 +5,7 @@
 #include "DynamicStackedViewSector.h"
 #include "FolderVisualData.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDirIterator>
 #include <QLabel>
@@ -163,6 +164,8 @@ private Q_SLOTS:
         QCOMPARE(sector(1, "Files")->sectorPercentage(), 1.0f);
         QCOMPARE(s().reclaimedSpace(), quint64(740));
         QCOMPARE(child<QLabel>("fieldReclaim")->text(), byteCountText(740));
+        QCOMPARE(QAccessible::queryAccessibleInterface(child("fieldReclaim"))->text(QAccessible::Name),
+            QStringLiteral("Reclaimed: ") + byteCountText(740));
         for (const char *name : {"labelReclaim", "fieldReclaim", "buttonReclaim"})
             QVERIFY2(child(name)->isVisible(), name);
         // 8 items: deeper with its two files and c.bin went.

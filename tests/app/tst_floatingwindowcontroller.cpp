@@ -1,14 +1,18 @@
 #include "BackgroundLink.h"
 #include "DesktopColorScheme.h"
+#include "FileListModel.h"
 #include "FloatingWindowController.h"
 #include "FolderChooser.h"
 #include "PrivateBus.h"
 #include "StorageWindowController.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QLabel>
+#include <QScreen>
 #include <QSettings>
 #include <QStyle>
+#include <QTableView>
 #include <QThreadPool>
 
 using namespace corvale;
@@ -60,7 +64,9 @@ private Q_SLOTS:
     {
         QSettings settings(QStringLiteral("Corvale"), QStringLiteral("Corvale"));
         settings.setValue(QLatin1String(FloatingWindowController::frameKey), QByteArray("garbage"));
-        QCOMPARE(FloatingWindowController(paletteOnlyScheme()).size(), QSize(1100, 720)); // the default
+        // The default, within the screen.
+        const QSize first = FloatingWindowController(paletteOnlyScheme()).size();
+        QVERIFY(QApplication::primaryScreen()->availableGeometry().size().boundedTo(first) == first);
         const QRect frame(57, 43, 1010, 690);
         {
             FloatingWindowController first(paletteOnlyScheme());
@@ -73,6 +79,49 @@ private Q_SLOTS:
         second.show();
         QVERIFY(QTest::qWaitForWindowExposed(&second));
         QCOMPARE(second.geometry(), frame);
+    }
+
+    // At 200 % a 1600 × 1000 screen has 800 × 500 points, and a maximised window less, for the
+    // desktop's bar and its title bar: the window fits there with its buttons, the size column,
+    // the legend and the removal panel in full.
+    void atTwoHundredPercentTheWholeWindowFits()
+    {
+        QTemporaryDir dir;
+        for (int i = 0; i < 9; ++i) {
+            QFile file(dir.filePath(QStringLiteral("file%1.bin").arg(i)));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(1'000'000'000LL * (i + 1)));
+        }
+        FloatingWindowController window(paletteOnlyScheme());
+        window.resize(800, 430);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.size(), QSize(800, 430));
+        auto *storage = window.storageController();
+        storage->openFolder(QFile::encodeName(dir.path()));
+        QTRY_VERIFY(!storage->session()->isWalkPending() && !storage->session()->isListing());
+        for (int row = 0; row < 9; ++row)
+            storage->session()->fileListModel()->setChecked(row, true);
+        const auto child
+            = [&](const char *name) { return storage->findChild<QWidget *>(QLatin1String(name)); };
+        // What a move to the trash shows, at its widest.
+        qobject_cast<QLabel *>(child("fieldReclaim"))->setText(QStringLiteral("999.99 GB"));
+        for (const char *name : {"labelReclaim", "fieldReclaim", "buttonReclaim"})
+            child(name)->show();
+        QTRY_VERIFY(
+            child("deleteView")->isVisible() && child("deleteView")->y() < child("fileArea")->height() - 100);
+
+        const QRect inWindow = window.rect();
+        for (const char *name : {"refreshButton", "selectFolderButton", "legendView", "labelReclaim",
+                 "fieldReclaim", "buttonReclaim", "deleteView", "trashTotal", "trashButton"}) {
+            QWidget *widget = child(name);
+            QVERIFY2(widget->isVisible() && widget->width() >= widget->minimumSizeHint().width(), name);
+            QVERIFY2(inWindow.contains(QRect(widget->mapTo(&window, QPoint()), widget->size())), name);
+            QVERIFY2(widget->parentWidget()->rect().contains(widget->geometry()), name);
+        }
+        // Fewer icons than seven, for the total's room.
+        QVERIFY(child("file1")->isVisible() && !child("file7")->isVisible());
+        auto *header = storage->findChild<QTableView *>(QStringLiteral("fileTableView"))->horizontalHeader();
+        QVERIFY(header->sectionViewportPosition(1) + header->sectionSize(1) <= header->viewport()->width());
     }
 
     void draggingTheBackgroundMovesTheWindow()

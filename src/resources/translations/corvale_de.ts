@@ -121,6 +121,10 @@
         <translation>Größe</translation>
     </message>
     <message>
+        <source>Not checked</source>
+        <translation>Nicht markiert</translation>
+    </message>
+    <message>
         <source>Already in the Trash</source>
         <translation>Bereits im Papierkorb</translation>
     </message>
@@ -189,6 +193,13 @@
     </message>
 </context>
 <context>
+    <name>corvale::RemovalPanel</name>
+    <message>
+        <source>Checked for the Trash: %1</source>
+        <translation>Für den Papierkorb markiert: %1</translation>
+    </message>
+</context>
+<context>
     <name>corvale::StorageWindowController</name>
     <message>
         <source>See where your disk space goes</source>
@@ -221,10 +232,6 @@
     <message>
         <source>Select a Folder…</source>
         <translation>Ordner auswählen …</translation>
-    </message>
-    <message>
-        <source>Folder</source>
-        <translation>Ordner</translation>
     </message>
     <message>
         <source>Move to Trash</source>
@@ -289,6 +296,42 @@
     <message>
         <source>Listing files…</source>
         <translation>Dateien werden aufgelistet …</translation>
+    </message>
+    <message>
+        <source>Stop analyzing (Esc)</source>
+        <translation>Analyse anhalten (Esc)</translation>
+    </message>
+    <message>
+        <source>Folders</source>
+        <translation>Ordner</translation>
+    </message>
+    <message>
+        <source>The chosen folder and each sub-folder opened below it</source>
+        <translation>Der gewählte Ordner und jeder darunter geöffnete Unterordner</translation>
+    </message>
+    <message>
+        <source>Folder contents</source>
+        <translation>Ordnerinhalt</translation>
+    </message>
+    <message>
+        <source>Checked entries</source>
+        <translation>Markierte Einträge</translation>
+    </message>
+    <message>
+        <source>The total size of the checked entries</source>
+        <translation>Die Gesamtgröße der markierten Einträge</translation>
+    </message>
+    <message>
+        <source>Moves the checked entries to the Trash</source>
+        <translation>Verschiebt die markierten Einträge in den Papierkorb</translation>
+    </message>
+    <message>
+        <source>Space moved to the Trash since this folder was analyzed</source>
+        <translation>Seit der Analyse dieses Ordners in den Papierkorb verschobener Platz</translation>
+    </message>
+    <message>
+        <source>Reclaimed: %1</source>
+        <translation>Freigegeben: %1</translation>
     </message>
     <message>
         <source>Show in File Manager</source>
