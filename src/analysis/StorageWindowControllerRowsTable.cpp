@@ -81,6 +81,7 @@ void StorageWindowController::didRemoveSelectionInRow(qint64 row)
 void StorageWindowController::willOpenMenuForSector(
     const std::shared_ptr<DynamicStackedViewSector> &sector, qint64)
 {
+    m_showInFinderAction->setEnabled(m_session->isScannedFolderHere());
     const auto node = sector ? sector->represented<FolderVisualData>() : nullptr;
     if (node && !node->path().empty())
         m_menuFolder = bytes(node->path());
