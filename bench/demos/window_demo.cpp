@@ -1,19 +1,26 @@
 // Not a test: the main window as the program shows it, on FOLDER, with its largest sub-folder
 // opened, the first COUNT entries of the list checked and, with --move, moved to the trash (of
 // $XDG_DATA_HOME: point it at a scratch folder) so that the reclaimed total shows. Follows the
-// desktop's colour scheme as the program does. Prints "ready" when there is something to look
-// at, then stays open. See tools/screenshots.sh.
-// Usage: window_demo FOLDER [COUNT] [--move]
+// desktop's colour scheme as the program does. With --scan, FOLDER is a scan file to open instead;
+// with --compare EARLIER, the result is compared with that scan, the list sorted by change and the
+// label of row 0's largest sector shown; --into NAME opens the sub-folder NAME instead of the
+// largest. Prints "ready" when there is something to look at, then stays open. See
+// tools/screenshots.sh.
+// Usage: window_demo FOLDER [COUNT] [--move] [--scan] [--compare EARLIER] [--into NAME]
 
 #include "AnalysisSession.h"
+#include "DynamicStackedView.h"
+#include "DynamicStackedViewBox.h"
 #include "DynamicStackedViewSector.h"
 #include "FileListModel.h"
 #include "FloatingWindowController.h"
 #include "StorageWindowController.h"
+#include "VisualDataCell.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QIcon>
+#include <QTableWidget>
 #include <QTest>
 
 #include <cstdio>
@@ -27,6 +34,18 @@ int main(int argc, char **argv)
         QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
     QStringList args = app.arguments().mid(1);
     const bool move = args.removeAll(QStringLiteral("--move")) > 0;
+    const bool scan = args.removeAll(QStringLiteral("--scan")) > 0;
+    const auto option = [&args](const char *name) {
+        QString value;
+        if (const qsizetype at = args.indexOf(QLatin1String(name)); at >= 0 && at + 1 < args.size()) {
+            value = args[at + 1];
+            args.remove(at, 2);
+        }
+        return value;
+    };
+    const QString compare = option("--compare"), into = option("--into");
+    const QByteArray earlier
+        = compare.isEmpty() ? QByteArray() : QFile::encodeName(QFileInfo(compare).absoluteFilePath());
     if (args.isEmpty()) {
         std::fprintf(stderr, "usage: window_demo FOLDER [COUNT] [--move]\n");
         return 2;
@@ -39,17 +58,37 @@ int main(int argc, char **argv)
     window.show();
     StorageWindowController &controller = *window.storageController();
     AnalysisSession &session = *controller.session();
-    controller.openFolder(folder);
+    if (scan)
+        controller.openScanFile(folder);
+    else
+        controller.openFolder(folder);
     if (!QTest::qWaitFor([&] { return !session.rows().empty(); }, 60000))
         return 1;
+    if (!earlier.isEmpty()) {
+        session.compareWithScan(earlier);
+        if (!QTest::qWaitFor([&] { return session.comparedScan() != nullptr; }, 60000))
+            return 1;
+        session.fileListModel()->sort(FileListModel::ChangeColumn, Qt::DescendingOrder);
+    }
 
     std::shared_ptr<DynamicStackedViewSector> largest;
     for (const auto &sector : session.rows().front().sectors) {
         if (!sector->isDisabled() && (!largest || sector->sectorPercentage() > largest->sectorPercentage()))
             largest = sector;
     }
-    if (largest)
-        controller.didSelectSector(largest, 0);
+    std::shared_ptr<DynamicStackedViewSector> opened = largest;
+    for (const auto &sector : session.rows().front().sectors) {
+        if (sector->title() == into)
+            opened = sector;
+    }
+    if (opened)
+        controller.didSelectSector(opened, 0);
+    if (largest && !earlier.isEmpty()) {
+        QTest::qWait(400);
+        auto *rows = window.findChild<QTableWidget *>(QStringLiteral("tableView"));
+        DynamicStackedView *bar = qobject_cast<VisualDataCell *>(rows->cellWidget(0, 0))->dynamicView();
+        bar->changeHighlight(bar->boxForSector(largest));
+    }
     if (!QTest::qWaitFor([&] { return !session.isListing(); }, 60000))
         return 1;
     QTest::qWait(400);
