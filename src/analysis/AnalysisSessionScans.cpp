@@ -48,7 +48,6 @@ void AnalysisSession::scanRead(std::shared_ptr<ScanFile> scan, const ScanFileErr
     if (m_lacksDiskUsage && m_measure != Measure::ApparentSize) {
         m_measure = Measure::ApparentSize;
         m_fileListModel->setMeasure(m_measure);
-        m_changes.counts = true;
     }
     processData(m_scan->root);
 }
