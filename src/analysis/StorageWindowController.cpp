@@ -15,6 +15,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMenu>
+#include <QTextDocument>
 
 namespace corvale {
 
@@ -33,6 +34,8 @@ StorageWindowController::StorageWindowController(QWidget *parent)
 {
     ui->setupUi(this);
 
+    // Paths come from the disk or a scan file: never read as markup.
+    ui->titleLabel->setTextFormat(Qt::PlainText);
     ui->splitter->setStretchFactor(0, 3);
     ui->splitter->setStretchFactor(1, 2);
     // Three to two from the start: the file list is hidden until a result, which would otherwise
@@ -120,7 +123,7 @@ void StorageWindowController::applyState()
 
     const QString title = welcome ? QString() : QFile::decodeName(m_session->lastFolder());
     ui->titleLabel->setText(title);
-    ui->titleLabel->setToolTip(title);
+    ui->titleLabel->setToolTip(Qt::convertFromPlainText(title));
     if (welcome)
         ui->selectedFolderIcon->clear();
     else if (walking || result)

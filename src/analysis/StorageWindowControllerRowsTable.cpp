@@ -39,6 +39,7 @@ VisualDataCell *StorageWindowController::makeRowCell(int row)
     auto *cell = new VisualDataCell;
     const bool slidesIn = row == int(m_session->rows().size()) - 1 && !m_session->wasReduced();
     cell->arrow()->setVisible(row != 0);
+    cell->titleField()->setTextFormat(Qt::PlainText);
     cell->titleField()->setText(QFile::decodeName(bytes(lastPathComponent(view(data.path)))));
     cell->setRow(row);
     cell->setDelegate(this);

@@ -19,6 +19,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QTextDocument>
 #include <QToolButton>
 
 namespace corvale {
@@ -46,6 +47,7 @@ void StorageWindowController::setUpScans()
     noteLayout->setSpacing(8);
     m_scanNote = new QLabel(this);
     m_scanNote->setObjectName(QStringLiteral("scanNote"));
+    m_scanNote->setTextFormat(Qt::PlainText);
     // A long note is cut rather than widening the window.
     m_scanNote->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_scanNote->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -132,7 +134,7 @@ void StorageWindowController::showScanNote()
     m_scanNote->setText(text);
     // No wider than its text, so that the button stands right after it.
     m_scanNote->setMaximumWidth(m_scanNote->sizeHint().width());
-    m_scanNote->setToolTip(text);
+    m_scanNote->setToolTip(Qt::convertFromPlainText(text));
     m_scanNote->setVisible(!text.isEmpty());
     m_endComparisonButton->setVisible(
         result && (m_session->isReadingComparison() || m_session->comparedScan()));

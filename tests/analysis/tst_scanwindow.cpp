@@ -8,13 +8,17 @@
 #include "FileChooser.h"
 #include "FolderVisualData.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 
 using namespace corvale;
@@ -250,6 +254,29 @@ private Q_SLOTS:
         settle();
         QVERIFY(!s().comparedScan() && !s().isReadingComparison() && m_alerts->shown.empty());
         QCOMPARE(s().rows().size(), size_t(1));
+    }
+
+    // Names and texts from a scan file are never read as markup: not in the header, not over a
+    // row, not in an alert.
+    void aScansTextsAreNeverMarkup()
+    {
+        open(writeText(at("markup.json"),
+            R"json([1,0,{"progname":"<b>p</b>"},[{"name":"/nonexistent-corvale/<b>h"},{"name":"f","asize":1}]])json"));
+        QCOMPARE(cell(0)->titleField()->text(), QStringLiteral("<b>h"));
+        QList<Qt::TextFormat> formats {cell(0)->titleField()->textFormat()};
+        for (const char *name : {"titleLabel", "scanNote"})
+            formats << child<QLabel>(name)->textFormat();
+        QTimer::singleShot(0, [&formats] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            for (const QLabel *label : box
+                    ? box->findChildren<QLabel *>(QRegularExpression("qt_msgbox_.*label"))
+                    : QList<QLabel *>())
+                formats << label->textFormat();
+            if (box)
+                box->close();
+        });
+        SystemAlertPresenter().runModal(&c(), {"<b>a</b>", "<i>b</i>", {"OK"}});
+        QCOMPARE(formats, QList<Qt::TextFormat>(5, Qt::PlainText));
     }
 
     // What cannot be read ends in an alert that says what and where; the window stays usable. A
