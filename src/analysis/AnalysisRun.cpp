@@ -73,7 +73,8 @@ void AnalysisRun::readScanFile()
     m_reader->setDelegate(this);
     std::optional<ScanFile> read = m_reader->read(m_path.toStdString());
     m_reader->setDelegate(nullptr);
-    std::shared_ptr<ScanFile> scan = read ? std::make_shared<ScanFile>(std::move(*read)) : nullptr;
+    std::shared_ptr<const ScanFile> scan
+        = read ? std::make_shared<const ScanFile>(std::move(*read)) : nullptr;
     const bool local = scan && isOnThisMachine(*scan);
     m_link->post(ticket(), [scan, error = m_reader->error(), local](AnalysisSession &session) {
         session.scanRead(scan, error, local);

@@ -167,8 +167,8 @@ public:
     // A run that reads the scan file at `file` in place of a walk; its tree is then shown as a
     // walked folder's, and its folders list the files the scan holds.
     void openScan(const QByteArray &file);
-    // The scan the tree in view was read from; none for a walked folder.
-    const std::shared_ptr<ScanFile> &scan() const { return m_scan; }
+    // The scan the tree in view was read from; none for a walked folder. Read only, by any thread.
+    const std::shared_ptr<const ScanFile> &scan() const { return m_scan; }
     // The file a scan run reads; empty for a walk.
     const QByteArray &scanFile() const { return m_scanFile; }
     // Whether the entries in view are on this computer, to be moved to the trash and revealed:
@@ -224,9 +224,7 @@ private:
     void walkStarted();
     void showProgress(quint64 items);
     void walkEnded(std::shared_ptr<FolderVisualData> tree);
-    void scanRead(std::shared_ptr<ScanFile> scan, const ScanFileError &error, bool folderHere);
-    // Starts the run of updateFolder() on whatever it walks or reads.
-    void startRun();
+    void scanRead(std::shared_ptr<const ScanFile> scan, const ScanFileError &error, bool folderHere);
 
     void setState(State state);
     void clearFilesToDelete();
@@ -256,7 +254,7 @@ private:
     std::shared_ptr<FolderVisualData> m_root;
     std::shared_ptr<FolderVisualData> m_visualData;
     QByteArray m_scanFile;
-    std::shared_ptr<ScanFile> m_scan;
+    std::shared_ptr<const ScanFile> m_scan;
     bool m_scanFolderHere = false;
     bool m_lacksDiskUsage = false;
     // The measure chosen; the one shown differs while a scan lacks disk usage.

@@ -26,7 +26,8 @@ void AnalysisSession::openScan(const QByteArray &file)
     updateFolder();
 }
 
-void AnalysisSession::scanRead(std::shared_ptr<ScanFile> scan, const ScanFileError &error, bool folderHere)
+void AnalysisSession::scanRead(
+    std::shared_ptr<const ScanFile> scan, const ScanFileError &error, bool folderHere)
 {
     const ChangeBatch batch(*this);
     if (!scan) {
