@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Screenshots of Corvale under Xvfb into docs/screenshots/: the welcome view light and dark, and
 # a result with the legend and the reclaimed total, light and dark. The result is of a made-up
-# home folder of sparse files under build/, some of which go to a trash under build/ too.
+# home folder of sparse files under build/, some of which go to a trash under build/ too. With
+# "scans", only the scan files' views: that home compared with an ncdu scan of it made before it
+# changed (with the label of its largest sector, and with a folder's list sorted by change), and
+# the scan opened as if made on another computer.
 # Needs a build (build/corvale, build/window_demo) and xvfb, imagemagick, dbus, python3-dbus,
-# python3-gi.
-#   bash tools/screenshots.sh
+# python3-gi; ncdu for "scans".
+#   bash tools/screenshots.sh [scans]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=docs/screenshots
@@ -40,6 +43,25 @@ shot() { # scheme name command...
         kill \$app"
     rm -rf "$config"
 }
+
+if [ "${1:-}" = scans ]; then
+    make_home
+    home=$demo/Home
+    ncdu -0 -o "$demo/earlier.json" "$home"
+    # A week later: a new film, a new project, more photos, a larger download, the old backup and
+    # the podcasts gone.
+    truncate -s 6G "$home/Videos/Holidays/2025.mkv"
+    mkdir -p "$home/Projects/game" && truncate -s 2500M "$home/Projects/game/assets.pak"
+    truncate -s 1200M "$home/Photos/album.zip"
+    truncate -s 900M "$home/Downloads/installer.run"
+    rm -r "$home/Downloads/old-backup.tar" "$home/Music/podcasts.tar"
+    shot 2 compare-light build/window_demo "$home" 0 --compare "$demo/earlier.json"
+    shot 2 compare-filelist-light build/window_demo "$home" 0 --compare "$demo/earlier.json" --into Downloads
+    sed -i "s|\"name\":\"$home\"|\"name\":\"/srv/backup/home/alex\"|" "$demo/earlier.json"
+    shot 2 scan-elsewhere-light build/window_demo "$demo/earlier.json" 0 --scan
+    rm -rf "$demo"
+    exit 0
+fi
 
 shot 2 welcome-light build/corvale
 shot 1 welcome-dark build/corvale

@@ -1,12 +1,15 @@
 // Not a test: the main window as the program shows it, on FOLDER, with its largest sub-folder
-// opened (--depth N: the largest of each new row, N levels down), the first COUNT entries of the
-// list checked and, with --move, moved to the trash (of $XDG_DATA_HOME: point it at a scratch
-// folder) so that the reclaimed total shows; --check N then checks the first N entries left.
-// --size WxH gives the window that size (1100x720); --keys gives the file list the keyboard focus
-// as Tab would, moves its current row down twice and checks it with Space. Follows the desktop's
-// colour scheme as the program does. Prints "ready" when there is something to look at, then
-// stays open. See tools/screenshots.sh.
+// opened (--depth N: the largest of each new row, N levels down; --into NAME: the sub-folder NAME
+// of row 0 instead), the first COUNT entries of the list checked and, with --move, moved to the
+// trash (of $XDG_DATA_HOME: point it at a scratch folder) so that the reclaimed total shows;
+// --check N then checks the first N entries left. --size WxH gives the window that size (1100x720);
+// --keys gives the file list the keyboard focus as Tab would, moves its current row down twice and
+// checks it with Space. With --scan, FOLDER is a scan file to open instead; with --compare EARLIER,
+// the result is compared with that scan, the list sorted by change and the label of row 0's
+// largest sector shown. Follows the desktop's colour scheme as the program does. Prints "ready"
+// when there is something to look at, then stays open. See tools/screenshots.sh.
 // Usage: window_demo FOLDER [COUNT] [--move] [--depth N] [--check N] [--size WxH] [--keys]
+//        [--scan] [--compare EARLIER] [--into NAME]
 
 #include "AnalysisSession.h"
 #include "DynamicStackedView.h"
@@ -16,10 +19,12 @@
 #include "FloatingWindowController.h"
 #include "RowsTable.h"
 #include "StorageWindowController.h"
+#include "VisualDataCell.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QIcon>
+#include <QTableWidget>
 #include <QTest>
 
 #include <cstdio>
@@ -34,6 +39,7 @@ int main(int argc, char **argv)
     QStringList args = app.arguments().mid(1);
     const bool move = args.removeAll(QStringLiteral("--move")) > 0;
     const bool keys = args.removeAll(QStringLiteral("--keys")) > 0;
+    const bool scan = args.removeAll(QStringLiteral("--scan")) > 0;
     const auto option = [&](const QString &name, const QString &fallback) {
         const qsizetype at = args.indexOf(name);
         if (at < 0 || at + 1 >= args.size())
@@ -45,9 +51,14 @@ int main(int argc, char **argv)
     const int depth = option(QStringLiteral("--depth"), QStringLiteral("1")).toInt();
     const int checkAfter = option(QStringLiteral("--check"), QStringLiteral("0")).toInt();
     const QStringList size = option(QStringLiteral("--size"), QStringLiteral("1100x720")).split(u'x');
+    const QString compare = option(QStringLiteral("--compare"), QString());
+    const QString into = option(QStringLiteral("--into"), QString());
+    const QByteArray earlier
+        = compare.isEmpty() ? QByteArray() : QFile::encodeName(QFileInfo(compare).absoluteFilePath());
     if (args.isEmpty()) {
         std::fprintf(stderr,
-            "usage: window_demo FOLDER [COUNT] [--move] [--depth N] [--check N] [--size WxH] [--keys]\n");
+            "usage: window_demo FOLDER [COUNT] [--move] [--depth N] [--check N] [--size WxH] [--keys] "
+            "[--scan] [--compare EARLIER] [--into NAME]\n");
         return 2;
     }
     const QByteArray folder = QFile::encodeName(QFileInfo(args[0]).absoluteFilePath());
@@ -58,24 +69,39 @@ int main(int argc, char **argv)
     window.show();
     StorageWindowController &controller = *window.storageController();
     AnalysisSession &session = *controller.session();
-    controller.openFolder(folder);
+    if (scan)
+        controller.openScanFile(folder);
+    else
+        controller.openFolder(folder);
     if (!QTest::qWaitFor([&] { return !session.rows().empty(); }, 60000))
         return 1;
+    if (!earlier.isEmpty()) {
+        session.compareWithScan(earlier);
+        if (!QTest::qWaitFor([&] { return session.comparedScan() != nullptr; }, 60000))
+            return 1;
+        session.fileListModel()->sort(FileListModel::ChangeColumn, Qt::DescendingOrder);
+    }
 
+    auto *rows = controller.findChild<RowsTable *>(QStringLiteral("tableView"));
     for (int level = 0; level < depth; ++level) {
-        std::shared_ptr<DynamicStackedViewSector> largest;
+        std::shared_ptr<DynamicStackedViewSector> largest, opened;
         for (const auto &sector : session.rows().back().sectors) {
             if (!sector->isDisabled()
                 && (!largest || sector->sectorPercentage() > largest->sectorPercentage()))
                 largest = sector;
+            if (level == 0 && sector->title() == into)
+                opened = sector;
         }
         if (!largest)
             break;
-        auto *rows = controller.findChild<RowsTable *>(QStringLiteral("tableView"));
-        DynamicStackedViewBox *box = rows->bar(rows->rowCount() - 1)->boxForSector(largest);
+        DynamicStackedViewBox *box = rows->bar(rows->rowCount() - 1)->boxForSector(opened ? opened : largest);
         if (!box)
             return 1;
         box->click();
+        if (level == 0 && !earlier.isEmpty()) {
+            QTest::qWait(400);
+            rows->bar(0)->changeHighlight(rows->bar(0)->boxForSector(largest));
+        }
         if (!QTest::qWaitFor([&] { return !session.isListing(); }, 60000))
             return 1;
     }

@@ -1,5 +1,6 @@
 #include "AlertPresenter.h"
 
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -10,6 +11,11 @@ int SystemAlertPresenter::runModal(QWidget *parent, const Alert &alert)
     QMessageBox box(parent);
     box.setText(alert.messageText);
     box.setInformativeText(alert.informativeText);
+    // Alerts name files from the disk or a scan file: a name is never read as markup. The
+    // informative text's label does not follow setTextFormat (Qt 6.4).
+    box.setTextFormat(Qt::PlainText);
+    if (auto *informative = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel")))
+        informative->setTextFormat(Qt::PlainText);
     QList<QAbstractButton *> buttons;
     for (const QString &title : alert.buttons)
         buttons << box.addButton(

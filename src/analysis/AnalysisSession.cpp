@@ -7,7 +7,9 @@
 #include "FolderVisualData.h"
 #include "HexColor.h"
 #include "PathBytes.h"
+#include "TreeComparison.h"
 
+#include <QDateTime>
 #include <QThreadPool>
 
 namespace corvale {
@@ -66,13 +68,23 @@ AnalysisSession::~AnalysisSession()
 {
     // A walk may still run on the pool: it must neither reach this object nor keep the CPU busy.
     m_link->cut();
-    if (m_visualData)
-        m_visualData->requestStop();
+    if (m_currentRun)
+        m_currentRun->requestStop();
 }
 
 bool AnalysisSession::isCurrent(const Ticket &ticket) const
 {
-    return ticket.number == (ticket.channel == Ticket::Run ? m_runNumber : m_listingNumber);
+    switch (ticket.channel) {
+    case Ticket::Run:
+        return ticket.number == m_runNumber;
+    case Ticket::Listing:
+        return ticket.number == m_listingNumber;
+    case Ticket::Comparison:
+        return ticket.number == m_comparisonNumber;
+    case Ticket::Save:
+        break;
+    }
+    return true;
 }
 
 void AnalysisSession::setState(State state)
@@ -84,6 +96,7 @@ void AnalysisSession::setState(State state)
 void AnalysisSession::openFolder(const QByteArray &path)
 {
     m_lastFolder = path;
+    m_scanFile.clear();
     updateFolder();
 }
 
@@ -93,8 +106,8 @@ void AnalysisSession::updateFolder()
     setState(State::Walking);
 
     // One walk at a time: a walk still going on for the scanner being replaced is of no more use.
-    if (m_visualData)
-        m_visualData->requestStop();
+    if (m_currentRun)
+        m_currentRun->requestStop();
     m_visualData = std::make_shared<FolderVisualData>();
 
     m_rows.clear();
@@ -102,14 +115,29 @@ void AnalysisSession::updateFolder()
     m_changes.rowsFrom = 0;
     m_root.reset();
     m_rootPath.clear();
-    // A listing or a move of the last run has nothing more to say here.
+    m_scan.reset();
+    m_movedFromScan.clear();
+    m_fileListModel->setLocked(false);
+    if (std::exchange(m_lacksDiskUsage, false) && m_measure != m_chosenMeasure) {
+        m_measure = m_chosenMeasure;
+        m_fileListModel->setMeasure(m_measure);
+    }
+    m_listedFolder.reset();
+    if (m_readingComparison || m_comparison)
+        m_changes.comparison = true;
+    m_readingComparison = false;
+    m_comparison.reset();
+    m_earlierScan.reset();
+    // A listing, a comparison or a move of the last run has nothing more to say here.
     ++m_listingNumber;
+    ++m_comparisonNumber;
     m_listing = false;
     m_fileListModel->setItems({});
     clearFilesToDelete();
     m_changes.entries = true;
     m_entriesInFlight.clear();
     m_trashActionsRunning = 0;
+    m_trashedWhileSaving.clear();
     m_reclaimedSpace = 0;
     m_changes.counts = true;
 
@@ -118,9 +146,11 @@ void AnalysisSession::updateFolder()
     m_walkPending = true;
     m_walkStarted = false;
     m_progressItems.reset();
-    // The task gets the path and the scanner now, on this thread.
-    m_currentRun
-        = std::make_shared<AnalysisRun>(m_link, m_runNumber, m_visualData, m_lastFolder, m_reportHook);
+    m_runStartedAt = QDateTime::currentSecsSinceEpoch();
+    // The task gets the path and the scanner or reader now, on this thread.
+    m_currentRun = m_scanFile.isEmpty()
+        ? std::make_shared<AnalysisRun>(m_link, m_runNumber, m_visualData, m_lastFolder, m_reportHook)
+        : std::make_shared<AnalysisRun>(m_link, m_runNumber, m_scanFile, m_reportHook);
     backgroundPool()->start([run = m_currentRun] { run->run(); });
 }
 
@@ -150,8 +180,8 @@ void AnalysisSession::walkEnded(std::shared_ptr<FolderVisualData> tree)
 void AnalysisSession::stopSearch()
 {
     const ChangeBatch batch(*this);
-    if (m_visualData)
-        m_visualData->requestStop();
+    if (m_currentRun)
+        m_currentRun->requestStop();
     m_runStopped = true;
     setState(State::Welcome);
 }
@@ -176,7 +206,7 @@ void AnalysisSession::processData(std::shared_ptr<FolderVisualData> tree)
     m_rows = {Row {buildRow(*m_root, entries), m_rootPath}};
     m_staleRows.clear();
     m_changes.rowsFrom = 0;
-    listFolder(m_rootPath, std::move(entries));
+    listFolder(m_root, m_rootPath, std::move(entries));
     setState(State::Result);
 }
 
@@ -188,6 +218,9 @@ void AnalysisSession::sendChanges()
         if (row < m_rows.size())
             updateDataInSectors(m_rows[row].sectors, m_measure);
     }
+    // The labels of the changes since an earlier scan follow every change of the rows.
+    if (changes.rowsFrom != INT_MAX || changes.sectors || changes.comparison)
+        labelChanges(changes.sectors || changes.comparison ? 0 : size_t(changes.rowsFrom));
     if (changes.state)
         Q_EMIT stateChanged();
     if (changes.rowsFrom != INT_MAX)
@@ -200,8 +233,12 @@ void AnalysisSession::sendChanges()
         Q_EMIT filesToDeleteChanged();
     if (changes.counts)
         Q_EMIT countsChanged();
+    if (changes.comparison)
+        Q_EMIT comparisonChanged();
     for (const TrashFailures &failures : changes.finished)
         Q_EMIT trashActionFinished(failures);
+    for (const ScanFailure &failure : changes.scanFailures)
+        Q_EMIT scanFileFailed(failure.task, failure.file, failure.error);
 }
 
 } // namespace corvale

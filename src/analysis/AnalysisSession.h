@@ -4,6 +4,7 @@
 #include "DynamicStackedViewSector.h"
 #include "FolderAttributes.h"
 #include "Measure.h"
+#include "ScanFile.h"
 #include "TrashMover.h"
 
 #include <QByteArray>
@@ -25,9 +26,11 @@ namespace corvale {
 
 class FileListModel;
 class FolderVisualData;
+class TreeComparison;
 
 // One analysis, apart from any widget: the scanner and its runs, the drill-down rows, the file
-// list's model, the removal selection and the moves to the trash.
+// list's model, the removal selection and the moves to the trash; a tree read from a scan file
+// in place of a walk, saving the tree as one, and the comparison with an earlier scan.
 //
 // Background work (the walk, folder listings, moves to the trash) runs on the global thread pool
 // and comes back only through the session's BackgroundLink, tagged with a Ticket; a result whose
@@ -58,6 +61,9 @@ public:
         TrashMover::Result result; // why it stayed
     };
     using TrashFailures = std::vector<TrashFailure>;
+
+    // What was asked of a scan file.
+    enum class ScanTask { Open, Save, Compare };
 
     // Test seam: called on the listing's thread before a folder is listed.
     using ListingHook = std::function<void(const QByteArray &folder)>;
@@ -157,6 +163,31 @@ public:
     // Trash actions whose last result has not come back yet.
     int trashActionsRunning() const { return m_trashActionsRunning; }
 
+    // Scan files.
+    // A run that reads the scan file at `file` in place of a walk; its tree is then shown as a
+    // walked folder's, and its folders list the files the scan holds.
+    void openScan(const QByteArray &file);
+    // The scan the tree in view was read from; none for a walked folder. Read only, by any thread.
+    const std::shared_ptr<const ScanFile> &scan() const { return m_scan; }
+    // The file a scan run reads; empty for a walk.
+    const QByteArray &scanFile() const { return m_scanFile; }
+    // Whether the entries in view are on this computer, to be moved to the trash and revealed:
+    // a walked folder's always, a scan's while its folder is here. Each entry of a scan is also
+    // checked to be as the scan saw it right before it is moved.
+    bool isScannedFolderHere() const { return !m_scan || m_scanFolderHere; }
+    // The scan holds no disk usage, so sizes are apparent sizes whatever the measure chosen.
+    bool lacksDiskUsage() const { return m_lacksDiskUsage; }
+    // Writes the tree in view to `file` off the GUI thread; false while a save is under way.
+    bool saveScan(const QByteArray &file);
+    bool isSaving() const { return m_saving; }
+    // Reads the earlier scan at `file` and, once read, labels the rows' sectors and the list's
+    // entries with their change since; a new run ends it.
+    void compareWithScan(const QByteArray &file);
+    void endComparison();
+    bool isReadingComparison() const { return m_readingComparison; }
+    // The earlier scan the tree in view is compared with; none while it is not.
+    const std::shared_ptr<const ScanFile> &comparedScan() const { return m_earlierScan; }
+
 Q_SIGNALS:
     // The state, the walk's phase or its progress.
     void stateChanged();
@@ -171,34 +202,64 @@ Q_SIGNALS:
     void countsChanged();
     // The last result of a trash action is in; `failures` stayed where they were.
     void trashActionFinished(const corvale::AnalysisSession::TrashFailures &failures);
+    // A scan file could not be read or written.
+    void scanFileFailed(
+        corvale::AnalysisSession::ScanTask task, const QByteArray &file, const corvale::ScanFileError &error);
+    // A comparison began, ended or began to be read.
+    void comparisonChanged();
 
 private:
     friend class AnalysisRun;
     friend class ChangeBatch;
     struct TrashAction;
     struct TrashResult;
+    struct ScanFailure
+    {
+        ScanTask task;
+        QByteArray file;
+        ScanFileError error;
+    };
 
     // Reports of the run, through the link.
     void walkStarted();
     void showProgress(quint64 items);
     void walkEnded(std::shared_ptr<FolderVisualData> tree);
+    void scanRead(std::shared_ptr<const ScanFile> scan, const ScanFileError &error, bool folderHere);
 
     void setState(State state);
     void clearFilesToDelete();
     // Lists a folder in the file list: its sub-folders' entries at once, its loose files when a
     // background listing brings them.
-    void listFolder(const QByteArray &path, Entries folderEntries);
+    void listFolder(
+        const std::shared_ptr<FolderVisualData> &folder, const QByteArray &path, Entries folderEntries);
     // The folder that row `row` shows.
     std::shared_ptr<FolderVisualData> folderOfRow(size_t row) const;
     void listed(Entries entries, int sortColumn, Qt::SortOrder sortOrder, Measure measure);
     void colorSector(DynamicStackedViewSector &sector, quint64 size) const;
     void trashed(const std::shared_ptr<TrashAction> &action, std::vector<TrashResult> results);
+    void saved(const QByteArray &file, const ScanFileError &error);
+    void compared(
+        std::shared_ptr<const ScanFile> earlier, const QByteArray &file, const ScanFileError &error);
+    // The entries of the folder in view with their change since the earlier scan, and those
+    // gone since; only gone folders while its files are not listed yet.
+    void applyComparison(Entries &entries, bool filesListed) const;
+    // Relabels the list in view after a comparison began or ended.
+    void compareListedEntries();
+    // Labels the sectors of rows from `from` on with their change since the earlier scan.
+    void labelChanges(size_t from);
     void sendChanges();
 
     QByteArray m_lastFolder;
     QByteArray m_rootPath;
     std::shared_ptr<FolderVisualData> m_root;
     std::shared_ptr<FolderVisualData> m_visualData;
+    QByteArray m_scanFile;
+    std::shared_ptr<const ScanFile> m_scan;
+    bool m_scanFolderHere = false;
+    bool m_lacksDiskUsage = false;
+    // The measure chosen; the one shown differs while a scan lacks disk usage.
+    Measure m_chosenMeasure = Measure::ApparentSize;
+    qint64 m_runStartedAt = 0; // UNIX seconds
     std::shared_ptr<BackgroundLink> m_link;
     std::shared_ptr<AnalysisRun> m_currentRun;
     AnalysisRun::ReportHook m_reportHook;
@@ -226,6 +287,18 @@ private:
     ListingHook m_listingHook;
     // Paths moved to the trash since the folder in view began to be listed.
     std::unordered_set<std::string> m_movedPaths;
+    // The folder in view.
+    std::shared_ptr<FolderVisualData> m_listedFolder;
+    // Files moved to the trash from a scan, which still lists them.
+    std::unordered_set<std::string> m_movedFromScan;
+
+    bool m_saving = false;
+    // Moves that came back while the tree was being saved, taken out of it afterwards.
+    std::vector<std::function<void()>> m_trashedWhileSaving;
+    quint64 m_comparisonNumber = 0;
+    bool m_readingComparison = false;
+    std::shared_ptr<const ScanFile> m_earlierScan;
+    std::unique_ptr<TreeComparison> m_comparison;
 
     // Entries handed to a move that has not come back: a second press does not move them again.
     std::vector<Entry> m_entriesInFlight;
@@ -241,6 +314,8 @@ private:
         bool selection = false;
         bool counts = false;
         std::vector<TrashFailures> finished;
+        std::vector<ScanFailure> scanFailures;
+        bool comparison = false;
     };
     Changes m_changes;
     int m_batchDepth = 0;

@@ -178,7 +178,7 @@ void AnalysisSession::didSelectSector(const std::shared_ptr<DynamicStackedViewSe
         return;
     Entries entries;
     m_rows.push_back(Row {buildRow(*node, entries), bytes(node->path())});
-    listFolder(m_rows.back().path, std::move(entries));
+    listFolder(node, m_rows.back().path, std::move(entries));
 }
 
 void AnalysisSession::didRemoveSelectionInRow(qint64 row)
@@ -199,6 +199,7 @@ void AnalysisSession::didRemoveSelectionInRow(qint64 row)
     // The list is emptied; it lists the row's folder again only when rows were dropped.
     ++m_listingNumber;
     m_listing = false;
+    m_listedFolder.reset();
     m_fileListModel->setItems({});
     clearFilesToDelete();
     m_changes.entries = true;
@@ -214,13 +215,17 @@ void AnalysisSession::didRemoveSelectionInRow(qint64 row)
             entries.push_back(folderEntry(*child));
     }
     // The chosen folder by the path the walk resolved, as row 0 names it.
-    listFolder(m_rows.back().path, std::move(entries));
+    listFolder(folder, m_rows.back().path, std::move(entries));
 }
 
-void AnalysisSession::listFolder(const QByteArray &path, Entries folderEntries)
+void AnalysisSession::listFolder(
+    const std::shared_ptr<FolderVisualData> &folder, const QByteArray &path, Entries folderEntries)
 {
     m_movedPaths.clear();
-    m_fileListModel->setItems(folderEntries);
+    m_listedFolder = folder;
+    Entries shown = folderEntries;
+    applyComparison(shown, false);
+    m_fileListModel->setItems(std::move(shown));
     m_fileListModel->sort(m_fileListModel->sortColumn(), m_fileListModel->sortOrder());
     m_listing = true;
     m_changes.entries = true;
@@ -228,11 +233,15 @@ void AnalysisSession::listFolder(const QByteArray &path, Entries folderEntries)
     // Listings jump ahead of moves to the trash waiting for a thread.
     backgroundPool()->start(
         [link = m_link, ticket, path, entries = std::move(folderEntries), hook = m_listingHook,
-            column = m_fileListModel->sortColumn(), order = m_fileListModel->sortOrder(),
-            measure = m_measure]() mutable {
+            column = m_fileListModel->sortColumn(), order = m_fileListModel->sortOrder(), measure = m_measure,
+            scan = m_scan, folder]() mutable {
             if (hook)
                 hook(path);
-            appendLooseFiles(path, entries);
+            // A scan's files are what it holds, wherever the folder is now.
+            if (scan)
+                appendScannedFiles(*scan, *folder, entries);
+            else
+                appendLooseFiles(path, entries);
             FileListModel::sortEntries(entries, column, order, measure);
             link->post(ticket,
                 [entries = std::move(entries), column, order, measure](AnalysisSession &session) mutable {
@@ -246,18 +255,22 @@ void AnalysisSession::listed(Entries entries, int sortColumn, Qt::SortOrder sort
 {
     m_listing = false;
     m_changes.entries = true;
-    // Moved while the folder was being listed: gone from the disk, and from the list.
-    if (!m_movedPaths.empty()) {
-        std::erase_if(entries, [this](const Entry &entry) { return m_movedPaths.count(entry->path) > 0; });
+    // Moved while the folder was being listed: gone from the disk, and from the list. A scan
+    // still lists whatever was moved since it was read.
+    if (!m_movedPaths.empty() || !m_movedFromScan.empty()) {
+        std::erase_if(entries, [this](const Entry &entry) {
+            return m_movedPaths.count(entry->path) > 0 || m_movedFromScan.count(entry->path) > 0;
+        });
         m_movedPaths.clear();
     }
+    applyComparison(entries, true);
     // Marks set while the listing ran stay; so does a sort chosen meanwhile (the listing sorted
     // by the one chosen before).
     const Entries checked = m_fileListModel->checkedEntries();
     const int column = m_fileListModel->sortColumn();
     const Qt::SortOrder order = m_fileListModel->sortOrder();
     m_fileListModel->setItems(std::move(entries), samePathAsOneOf(checked));
-    if (column != sortColumn || order != sortOrder || measure != m_measure)
+    if (column != sortColumn || order != sortOrder || measure != m_measure || m_comparison)
         m_fileListModel->sort(column, order);
     fileSelectionsChanged();
 }
@@ -269,6 +282,9 @@ AnalysisSession::Entries AnalysisSession::directoryItems() const
 
 void AnalysisSession::setMeasure(Measure measure)
 {
+    m_chosenMeasure = measure;
+    if (m_lacksDiskUsage)
+        measure = Measure::ApparentSize;
     if (measure == m_measure)
         return;
     const ChangeBatch batch(*this);

@@ -4,6 +4,7 @@
 // The entries of one action go to the pool in chunks; each chunk's results come back through the
 // link in one piece, so a few thousand moves make a few dozen model updates and as many notices,
 // not thousands of them. An action ends with its last chunk, which is when its failures are told.
+// An entry of a scan is moved only if it is still what the scan saw.
 
 #include "AnalysisSession.h"
 
@@ -15,6 +16,7 @@
 #include <QThreadPool>
 
 #include <algorithm>
+#include <sys/stat.h>
 #include <unordered_set>
 
 namespace corvale {
@@ -28,6 +30,23 @@ quint64 lessBy(quint64 value, quint64 amount)
 }
 
 constexpr size_t TrashChunk = 64;
+
+// Whether an entry listed from a scan is no longer what the scan saw: another kind of item, a file
+// of another length, a folder that walks to another size or count. One that is gone is left to the
+// mover, which says so.
+bool changedSinceScan(const FolderAttributes &entry)
+{
+    struct stat st;
+    if (::lstat(entry.path.c_str(), &st) != 0)
+        return false;
+    if (S_ISDIR(st.st_mode) != entry.isDir)
+        return true;
+    if (!entry.isDir)
+        return quint64(st.st_size) != entry.size;
+    FolderVisualData scanner;
+    const auto tree = scanner.visualizePath(entry.path);
+    return !tree || tree->size() != entry.size || tree->count() + 1 != entry.count;
+}
 
 } // namespace
 
@@ -60,17 +79,25 @@ void AnalysisSession::trashSelectedItems()
     ++m_trashActionsRunning;
     // The moves belong to this analysis: after a new walk began, their results say nothing more.
     const Ticket ticket {Ticket::Run, m_runNumber};
+    const bool fromScan = m_scan != nullptr;
     for (size_t first = 0; first < entries.size(); first += TrashChunk) {
         Entries chunk(entries.begin() + qsizetype(first),
             entries.begin() + qsizetype(std::min(first + TrashChunk, entries.size())));
-        backgroundPool()->start([link = m_link, ticket, action, chunk = std::move(chunk)] {
+        backgroundPool()->start([link = m_link, ticket, action, chunk = std::move(chunk), fromScan] {
+            std::vector<TrashResult> results(chunk.size());
             // One batch: the chunk's info files are flushed to the disk together.
             QList<QByteArray> paths;
-            for (const Entry &entry : chunk)
-                paths << bytes(entry->path);
-            std::vector<TrashResult> results(chunk.size());
+            std::vector<size_t> moving;
+            for (size_t i = 0; i < chunk.size(); ++i) {
+                if (fromScan && changedSinceScan(*chunk[i])) {
+                    results[i] = TrashResult {chunk[i], {false, TrashMover::Reason::ChangedSinceScan, {}}};
+                    continue;
+                }
+                paths << bytes(chunk[i]->path);
+                moving.push_back(i);
+            }
             TrashMover::moveToTrash(paths, [&](qsizetype i, const TrashMover::Result &result) {
-                results[size_t(i)] = TrashResult {chunk[size_t(i)], result};
+                results[moving[size_t(i)]] = TrashResult {chunk[moving[size_t(i)]], result};
             });
             link->post(ticket, [action, results = std::move(results)](AnalysisSession &session) mutable {
                 session.trashed(action, std::move(results));
@@ -81,6 +108,12 @@ void AnalysisSession::trashSelectedItems()
 
 void AnalysisSession::trashed(const std::shared_ptr<TrashAction> &action, std::vector<TrashResult> results)
 {
+    // The tree is being written out and must not change under the writer.
+    if (m_saving) {
+        m_trashedWhileSaving.push_back(
+            [this, action, results = std::move(results)]() mutable { trashed(action, std::move(results)); });
+        return;
+    }
     Entries moved;
     for (TrashResult &result : results) {
         std::erase(m_entriesInFlight, result.entry);
@@ -91,6 +124,8 @@ void AnalysisSession::trashed(const std::shared_ptr<TrashAction> &action, std::v
         }
         moved.push_back(entry);
         m_movedPaths.insert(entry->path);
+        if (m_scan)
+            m_movedFromScan.insert(entry->path);
         m_itemsVisualized = lessBy(m_itemsVisualized, entry->count);
         m_reclaimedSpace += entry->size;
         removeLinkToUrl(bytes(entry->path), *entry);

@@ -21,11 +21,12 @@ class AnalysisSession;
 QThreadPool *backgroundPool();
 
 // What a background result belongs to. A walk and everything done to its result (moves to the
-// trash) carry the run's number; a folder listing carries the number of the listing it answers.
-// A result whose number is no longer the session's current one for its channel is dropped.
+// trash) carry the run's number; a folder listing or the reading of an earlier scan carries the
+// number of the request it answers. A result whose number is no longer the session's current one
+// for its channel is dropped. A save belongs to no run: its result always counts.
 struct Ticket
 {
-    enum Channel { Run, Listing };
+    enum Channel { Run, Listing, Comparison, Save };
     Channel channel = Run;
     quint64 number = 0;
 };

@@ -41,4 +41,13 @@ QString byteCountText(quint64 bytes, const QLocale &locale)
     return QString();
 }
 
+QString byteChangeText(quint64 now, quint64 then, const QLocale &locale)
+{
+    if (now == then)
+        return QString();
+    const QString amount = byteCountText(now > then ? now - then : then - now, locale);
+    return now > then ? QCoreApplication::translate("ByteCount", "+%1").arg(amount)
+                      : QCoreApplication::translate("ByteCount", "−%1").arg(amount);
+}
+
 } // namespace corvale

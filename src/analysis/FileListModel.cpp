@@ -74,7 +74,8 @@ QString naturalSortKey(const std::string &name)
     return naturalSortKey(QFile::decodeName(bytes(name)).toCaseFolded());
 }
 
-int threeWay(quint64 a, quint64 b)
+template<typename Number>
+int threeWay(Number a, Number b)
 {
     return a < b ? -1 : (b < a ? 1 : 0);
 }
@@ -122,7 +123,8 @@ void FileListModel::setItems(std::vector<Entry> items, const std::function<bool(
     for (Entry &entry : items) {
         const QByteArrayView path(entry->path.data(), qsizetype(entry->path.size()));
         const bool inTrash = isInTrash(path, homeTrash);
-        const bool system = inTrash || isSystemEntry(path);
+        const bool system = inTrash || isSystemEntry(path) || m_locked || entry->summarised
+            || entry->since == FolderAttributes::Since::Gone;
         const bool mark = !system && checked && checked(entry);
         m_rows.push_back(Row {std::move(entry), mark, system, inTrash, {}});
     }
@@ -238,6 +240,23 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
         return {};
     const Row &row = m_rows[size_t(index.row())];
     const bool name = index.column() == NameColumn;
+    if (index.column() == ChangeColumn && (role == Qt::DisplayRole || role == RawValueRole)) {
+        const FolderAttributes &entry = *row.entry;
+        if (role == RawValueRole)
+            return QVariant::fromValue<qint64>(change(entry, m_measure));
+        switch (entry.since) {
+        case FolderAttributes::Since::Unknown:
+            return QString();
+        case FolderAttributes::Since::New:
+            return tr("new");
+        case FolderAttributes::Since::Gone:
+            return tr("gone");
+        case FolderAttributes::Since::Existed:
+            break;
+        }
+        return byteChangeText(sizeIn(m_measure, entry),
+            m_measure == Measure::DiskUsage ? entry.earlierAllocatedSize : entry.earlierSize);
+    }
     switch (role) {
     case Qt::DisplayRole:
         // Formatted for the rows on screen only, in the measure shown.
@@ -253,6 +272,12 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
     case Qt::ToolTipRole:
         if (!name || !row.system)
             return {};
+        if (row.entry->since == FolderAttributes::Since::Gone)
+            return tr("Gone since the earlier scan");
+        if (row.entry->summarised)
+            return tr("Files the scan does not list one by one");
+        if (m_locked)
+            return tr("The scanned folder is not on this computer");
         return row.inTrash ? tr("Already in the Trash") : tr("System file");
     case Qt::TextAlignmentRole:
         return name ? QVariant() : QVariant(int(Qt::AlignRight | Qt::AlignVCenter));
@@ -260,7 +285,9 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
         return name ? QVariant(shownName(*row.entry))
                     : QVariant::fromValue<quint64>(sizeIn(m_measure, *row.entry));
     case PathRole:
-        return bytes(row.entry->path);
+        return row.entry->summarised || row.entry->since == FolderAttributes::Since::Gone
+            ? QByteArray()
+            : bytes(row.entry->path);
     case SystemEntryRole:
         return row.system;
     // A screen reader hears why a row cannot be checked, and that one can be: Qt passes on to it
@@ -288,8 +315,12 @@ Qt::ItemFlags FileListModel::flags(const QModelIndex &index) const
 {
     if (!isListed(index))
         return Qt::NoItemFlags;
-    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
-    if (index.column() == NameColumn && !m_rows[size_t(index.row())].system)
+    const Row &row = m_rows[size_t(index.row())];
+    // A gone entry is drawn greyed.
+    Qt::ItemFlags flags = Qt::ItemNeverHasChildren;
+    if (row.entry->since != FolderAttributes::Since::Gone)
+        flags |= Qt::ItemIsEnabled;
+    if (index.column() == NameColumn && !row.system)
         flags |= Qt::ItemIsUserCheckable;
     return flags;
 }
@@ -303,6 +334,8 @@ QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int
         return tr("Name");
     case SizeColumn:
         return tr("Size");
+    case ChangeColumn:
+        return tr("Change");
     default:
         return {};
     }
@@ -322,6 +355,13 @@ std::vector<int> sortedRows(size_t count, EntryOf entryOf, int column, Qt::SortO
         keyed.reserve(count);
         for (size_t i = 0; i < count; ++i)
             keyed.emplace_back(sizeIn(measure, entryOf(i)), int(i));
+        return orderBy(std::move(keyed), ascending);
+    }
+    if (column == FileListModel::ChangeColumn) {
+        std::vector<std::pair<qint64, int>> keyed;
+        keyed.reserve(count);
+        for (size_t i = 0; i < count; ++i)
+            keyed.emplace_back(FileListModel::change(entryOf(i), measure), int(i));
         return orderBy(std::move(keyed), ascending);
     }
     std::vector<std::pair<QString, int>> keyed;
@@ -352,14 +392,31 @@ void FileListModel::sortEntries(std::vector<Entry> &entries, int column, Qt::Sor
     entries = std::move(result);
 }
 
+qint64 FileListModel::change(const FolderAttributes &entry, Measure measure)
+{
+    const auto now = qint64(sizeIn(measure, entry));
+    const auto then = qint64(measure == Measure::DiskUsage ? entry.earlierAllocatedSize : entry.earlierSize);
+    switch (entry.since) {
+    case FolderAttributes::Since::Unknown:
+        return 0;
+    case FolderAttributes::Since::New:
+        return now;
+    case FolderAttributes::Since::Gone:
+        return -then;
+    case FolderAttributes::Since::Existed:
+        break;
+    }
+    return now - then;
+}
+
 void FileListModel::setMeasure(Measure measure)
 {
     if (measure == m_measure)
         return;
     m_measure = measure;
     if (rowCount() > 0)
-        Q_EMIT dataChanged(index(0, SizeColumn), index(rowCount() - 1, SizeColumn));
-    if (m_sortColumn == SizeColumn)
+        Q_EMIT dataChanged(index(0, SizeColumn), index(rowCount() - 1, ChangeColumn));
+    if (m_sortColumn == SizeColumn || m_sortColumn == ChangeColumn)
         sort(m_sortColumn, m_sortOrder);
 }
 

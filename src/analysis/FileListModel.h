@@ -15,19 +15,20 @@ namespace corvale {
 // The file list: one row per entry of the folder in view, in display order, with the check
 // mark of each entry kept here (not in the view), so that a checked row scrolled out of sight
 // stays checked and a re-sort keeps every mark. Column 0 shows the name with icon and
-// checkbox, column 1 the size text. Icons are looked up only for rows the view asks about.
-// Entries are shared with the controller (identity = pointer). GUI thread only.
+// checkbox, column 1 the size text, column 2 the change since an earlier scan (while the list is
+// compared with one; entries gone since are listed greyed, with their earlier size). Icons are looked up only
+// for rows the view asks about. Entries are shared with the controller (identity = pointer). GUI thread only.
 class FileListModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
     using Entry = std::shared_ptr<FolderAttributes>;
 
-    enum Column { NameColumn = 0, SizeColumn = 1, ColumnCount };
+    enum Column { NameColumn = 0, SizeColumn = 1, ChangeColumn = 2, ColumnCount };
     enum Role {
-        RawValueRole
-        = Qt::UserRole + 1, // column 0: decoded name (QString); column 1: size (quint64) in the measure
-        PathRole, // QByteArray, the kernel's bytes
+        RawValueRole = Qt::UserRole + 1, // column 0: decoded name (QString); column 1: size (quint64)
+                                         // in the measure; column 2: the change (qint64)
+        PathRole, // QByteArray, the kernel's bytes; null for what is not a file of its own
         SystemEntryRole, // bool: shown with a disabled checkbox, never checked (also in a trash)
     };
 
@@ -72,6 +73,11 @@ public:
     Measure measure() const { return m_measure; }
     void setMeasure(Measure measure);
 
+    // Every entry of the lists set from now on refuses a mark (a scan of a folder elsewhere).
+    void setLocked(bool locked) { m_locked = locked; }
+    // What an entry grew by since the earlier scan, in `measure`; 0 where that is not known.
+    static qint64 change(const FolderAttributes &entry, Measure measure);
+
 Q_SIGNALS:
     // One mark changed by the user (a click, a key, setData).
     void checkMarksChanged();
@@ -90,6 +96,7 @@ private:
 
     std::vector<Row> m_rows;
     Measure m_measure = Measure::ApparentSize;
+    bool m_locked = false;
     int m_sortColumn = -1;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };

@@ -1,6 +1,9 @@
 #include "LooseFileListing.h"
 
 #include "DirectoryReader.h"
+#include "ScanFile.h"
+
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <condition_variable>
@@ -155,6 +158,35 @@ void appendLooseFiles(const QByteArray &folder, Entries &entries)
             if (entry)
                 entries.push_back(std::move(entry));
         }
+    }
+}
+
+void appendScannedFiles(const ScanFile &scan, const FolderVisualData &folder, Entries &entries)
+{
+    const LooseFileTable::Folder *record = scan.files.folder(folder);
+    if (!record)
+        return;
+    const std::string prefix = folder.path() == "/" ? folder.path() : folder.path() + '/';
+    const auto add = [&](std::string name, std::uint64_t size, std::uint64_t allocated) {
+        auto entry = std::make_shared<FolderAttributes>();
+        entry->path = prefix + name;
+        entry->name = std::move(name);
+        entry->size = size;
+        entry->allocatedSize = allocated;
+        entry->count = 1;
+        entries.push_back(std::move(entry));
+    };
+    entries.reserve(entries.size() + record->fileCount + 1);
+    for (std::size_t i = 0; i < record->fileCount; ++i) {
+        const LooseFileTable::File file = scan.files.file(*record, i);
+        add(std::string(file.name), file.size, file.allocatedSize);
+    }
+    if (record->unlistedCount) {
+        const QString name = record->unlistedCount == 1
+            ? QCoreApplication::translate("LooseFileListing", "(1 file)")
+            : QCoreApplication::translate("LooseFileListing", "(%1 files)").arg(record->unlistedCount);
+        add(name.toStdString(), record->unlistedSize, record->unlistedAllocatedSize);
+        entries.back()->summarised = record->unlistedCount;
     }
 }
 

@@ -9,6 +9,9 @@
 
 namespace corvale {
 
+class FolderVisualData;
+struct ScanFile;
+
 // Appends one file-list entry per direct entry of `folder` that is not a folder, in the file
 // system's order: named as listed, its path the folder's and the name, its own size (a link is
 // not followed; 0 when it cannot be read). A link that leads to a folder is left out, as folders
@@ -17,5 +20,11 @@ namespace corvale {
 // thread (it waits for the disk); a folder of many files is measured with the help of
 // short-lived threads, joined before return.
 void appendLooseFiles(const QByteArray &folder, std::vector<std::shared_ptr<FolderAttributes>> &entries);
+
+// Appends one file-list entry per loose file that `scan` holds for its folder `folder`, in the
+// scan's order; where the scan stood for the folder's files by one summary entry, that entry,
+// named for how many files it stands for. Any thread: the scan is only read.
+void appendScannedFiles(const ScanFile &scan, const FolderVisualData &folder,
+    std::vector<std::shared_ptr<FolderAttributes>> &entries);
 
 } // namespace corvale

@@ -4,6 +4,7 @@
 #include "ByteCount.h"
 #include "DynamicStackedView.h"
 #include "DynamicStackedViewBox.h"
+#include "FileChooser.h"
 #include "FileManager.h"
 #include "FolderChooser.h"
 #include "OrvSpinnerView.h"
@@ -16,6 +17,7 @@
 #include <QFile>
 #include <QHBoxLayout>
 #include <QMenu>
+#include <QTextDocument>
 
 namespace corvale {
 
@@ -26,6 +28,7 @@ StorageWindowController::StorageWindowController(QWidget *parent)
     , m_stackedMenu(new QMenu(this))
     , m_fileTableMenu(new QMenu(this))
     , m_folderChooser(std::make_unique<SystemFolderChooser>())
+    , m_fileChooser(std::make_unique<SystemFileChooser>())
     , m_alertPresenter(std::make_unique<SystemAlertPresenter>())
     , m_fileManager(std::make_unique<SystemFileManager>([this](const QString &message) {
         m_alertPresenter->runModal(this, {message, {}, {tr("OK")}});
@@ -33,6 +36,8 @@ StorageWindowController::StorageWindowController(QWidget *parent)
 {
     ui->setupUi(this);
 
+    // Paths come from the disk or a scan file: never read as markup.
+    ui->titleLabel->setTextFormat(Qt::PlainText);
     ui->splitter->setStretchFactor(0, 3);
     ui->splitter->setStretchFactor(1, 2);
     // Three to two from the start: the file list is hidden until a result, which would otherwise
@@ -76,6 +81,7 @@ StorageWindowController::StorageWindowController(QWidget *parent)
         });
 
     setUpFileList();
+    setUpScans();
     awakeFromNib();
     applyState();
 }
@@ -120,19 +126,26 @@ void StorageWindowController::applyState()
 
     const QString title = welcome ? QString() : QFile::decodeName(m_session->lastFolder());
     ui->titleLabel->setText(title);
-    ui->titleLabel->setToolTip(title);
+    ui->titleLabel->setToolTip(Qt::convertFromPlainText(title));
     if (welcome)
         ui->selectedFolderIcon->clear();
     else if (walking || result)
+        // A scan's folder may be on another computer: no asking the disk what it is.
         ui->selectedFolderIcon->setPixmap(
-            iconForFile(m_session->lastFolder()).pixmap(ui->selectedFolderIcon->size()));
+            (result && m_session->scan() ? iconForEntry(m_session->lastFolder(), true)
+                                         : iconForFile(m_session->lastFolder()))
+                .pixmap(ui->selectedFolderIcon->size()));
 
     const std::optional<quint64> progress = m_session->progressItems();
     const QString count = progress ? QString::number(*progress) : QString();
+    const bool reading = !m_session->scanFile().isEmpty();
     ui->progressLabel->setText(!walking ? QString()
-            : progress                  ? tr("Analyzing... Items: %1").arg(count)
-                                        : tr("Analyzing..."));
+            : progress
+            ? (reading ? tr("Reading the scan... Items: %1") : tr("Analyzing... Items: %1")).arg(count)
+            : reading ? tr("Reading the scan...")
+                      : tr("Analyzing..."));
     showCounts();
+    showScanNote();
 
     if (m_spinner && walking && !m_spinner->isAnimating()) {
         m_spinner->setColor(spinnerColor());
@@ -219,6 +232,11 @@ void StorageWindowController::selectFolder()
 void StorageWindowController::setFolderChooser(std::unique_ptr<FolderChooser> chooser)
 {
     m_folderChooser = std::move(chooser);
+}
+
+void StorageWindowController::setFileChooser(std::unique_ptr<FileChooser> chooser)
+{
+    m_fileChooser = std::move(chooser);
 }
 
 void StorageWindowController::setAlertPresenter(std::unique_ptr<AlertPresenter> presenter)

@@ -16,11 +16,14 @@
 
 class QAction;
 class QFrame;
+class QLabel;
 class QMenu;
+class QToolButton;
 
 namespace corvale {
 
 class AlertPresenter;
+class FileChooser;
 class FileManager;
 class FolderChooser;
 class OrvSpinnerView;
@@ -36,9 +39,9 @@ class StorageWindowController;
 // The analysis window's content: the view of an AnalysisSession, which it owns. It shows the
 // session's state through one table of what each state shows (applyState), rebuilds the rows
 // table when the session's rows change, and turns what the user does into the session's
-// operations; what only a window can do (choosing a folder, asking before moving system files,
-// telling of failures, revealing, the welcome animation, the light and dark looks, the share link)
-// is its own. GUI thread only.
+// operations; what only a window can do (choosing a folder or a scan file, asking before moving
+// system files, telling of failures, revealing, the welcome animation, the light and dark looks,
+// the share link, the note on the scan in view) is its own. GUI thread only.
 class StorageWindowController : public QWidget, public VisualDataCellDelegate
 {
     Q_OBJECT
@@ -63,6 +66,12 @@ public:
     // Starts a run on `path` as if it had been chosen in the folder chooser.
     void openFolder(const QByteArray &path) { m_session->openFolder(path); }
     void processData(std::shared_ptr<FolderVisualData> tree) { m_session->processData(std::move(tree)); }
+    // Scan files: open one in place of a walk, save the tree in view as one, compare with one.
+    void openScan();
+    void openScanFile(const QByteArray &file) { m_session->openScan(file); }
+    void saveScan();
+    void compareWithScan();
+    void endComparison() { m_session->endComparison(); }
     // Asks first when the selection starts with a system entry.
     void trashSelectedItems();
     void unableToDeleteItems(const AnalysisSession::TrashFailures &failures);
@@ -92,6 +101,7 @@ public:
 
     // Seams.
     void setFolderChooser(std::unique_ptr<FolderChooser> chooser);
+    void setFileChooser(std::unique_ptr<FileChooser> chooser);
     void setAlertPresenter(std::unique_ptr<AlertPresenter> presenter);
     void setFileManager(std::unique_ptr<FileManager> fileManager);
     void setWebBrowser(std::shared_ptr<WebBrowser> browser);
@@ -149,6 +159,10 @@ private:
     // Keeps the focus on something shown: after a change of state, the hidden widget keeps it, or
     // nothing has it.
     void ensureFocus();
+    void setUpScans();
+    // What the header says of the scan in view and of the one it is compared with.
+    void showScanNote();
+    void scanFileFailed(AnalysisSession::ScanTask task, const QByteArray &file, const ScanFileError &error);
 
     void awakeFromNib();
     void setUpFileList();
@@ -163,12 +177,16 @@ private:
     QMenu *m_stackedMenu;
     QMenu *m_fileTableMenu;
     QAction *m_showInFinderAction = nullptr;
+    QAction *m_revealEntryAction = nullptr;
+    QLabel *m_scanNote = nullptr;
+    QToolButton *m_endComparisonButton = nullptr;
     OrvSpinnerView *m_spinner = nullptr; // child widget inside the loader
     OrvSpinnerView *m_listingSpinner = nullptr;
     QFrame *m_listingIndicator = nullptr;
     std::optional<QByteArray> m_menuFolder; // the folder of the sector whose menu opened last
 
     std::unique_ptr<FolderChooser> m_folderChooser;
+    std::unique_ptr<FileChooser> m_fileChooser;
     std::unique_ptr<AlertPresenter> m_alertPresenter;
     std::unique_ptr<FileManager> m_fileManager;
     std::shared_ptr<WebBrowser> m_webBrowser;

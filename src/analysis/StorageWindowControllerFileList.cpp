@@ -28,7 +28,8 @@ void StorageWindowController::setUpFileList()
     table->setModel(m_session->fileListModel());
     table->setFileTableMenu(m_fileTableMenu);
     // Worded as the chart's sector menu, so the program names the reveal one way.
-    m_fileTableMenu->addAction(tr("Show in File Manager"), this, &StorageWindowController::showInFinder);
+    m_revealEntryAction = m_fileTableMenu->addAction(
+        tr("Show in File Manager"), this, &StorageWindowController::showInFinder);
     connect(table, &RightClickTable::rowClicked, this, &StorageWindowController::tableViewShouldSelectRow);
     connect(table, &RightClickTable::deleteRequested, this, &StorageWindowController::trashSelectedItems);
 

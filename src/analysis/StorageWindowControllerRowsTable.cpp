@@ -48,6 +48,7 @@ VisualDataCell *StorageWindowController::makeRowCell(int row)
     auto *cell = new VisualDataCell;
     const bool slidesIn = row == int(m_session->rows().size()) - 1 && !m_session->wasReduced();
     cell->arrow()->setVisible(row != 0);
+    cell->titleField()->setTextFormat(Qt::PlainText);
     cell->setTitle(QFile::decodeName(bytes(lastPathComponent(view(data.path)))));
     cell->setRow(row);
     cell->setDelegate(this);
@@ -90,6 +91,7 @@ void StorageWindowController::didRemoveSelectionInRow(qint64 row)
 void StorageWindowController::willOpenMenuForSector(
     const std::shared_ptr<DynamicStackedViewSector> &sector, qint64)
 {
+    m_showInFinderAction->setEnabled(m_session->isScannedFolderHere());
     const auto node = sector ? sector->represented<FolderVisualData>() : nullptr;
     if (node && !node->path().empty())
         m_menuFolder = bytes(node->path());

@@ -267,6 +267,8 @@ QString TrashMover::reasonText(Reason reason)
         return tr("the name is too long for the Trash");
     case Reason::NoLongerExists:
         return tr("it no longer exists");
+    case Reason::ChangedSinceScan:
+        return tr("it changed since the scan; analyze the folder to move it");
     case Reason::Other:
         break;
     }

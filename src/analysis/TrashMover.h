@@ -26,7 +26,16 @@ class TrashMover
 {
     Q_DECLARE_TR_FUNCTIONS(TrashMover)
 public:
-    enum class Reason { None, DiskFull, NoTrash, PermissionDenied, NameTooLong, NoLongerExists, Other };
+    enum class Reason {
+        None,
+        DiskFull,
+        NoTrash,
+        PermissionDenied,
+        NameTooLong,
+        NoLongerExists,
+        ChangedSinceScan, // not moved: it is not what the scan in view saw
+        Other
+    };
     struct Result
     {
         bool trashed = false; // in the trash with a complete info file

@@ -104,6 +104,19 @@ void FloatingWindowController::windowDidLoad()
 
     connect(ui->actionSelectFolder, &QAction::triggered, m_storageController,
         &StorageWindowController::selectFolder);
+    connect(ui->actionOpenScan, &QAction::triggered, m_storageController, &StorageWindowController::openScan);
+    connect(ui->actionSaveScan, &QAction::triggered, m_storageController, &StorageWindowController::saveScan);
+    connect(ui->actionCompareScan, &QAction::triggered, m_storageController,
+        &StorageWindowController::compareWithScan);
+    // Saving and comparing need a result, and one save at a time.
+    const auto enableScanActions = [this] {
+        const AnalysisSession *session = m_storageController->session();
+        const bool result = session->state() == AnalysisSession::State::Result;
+        ui->actionSaveScan->setEnabled(result && !session->isSaving());
+        ui->actionCompareScan->setEnabled(result);
+    };
+    connect(m_storageController->session(), &AnalysisSession::stateChanged, this, enableScanActions);
+    enableScanActions();
     connect(ui->actionQuit, &QAction::triggered, this, &QWidget::close);
 
     // One of the two measures, as chosen last time.

@@ -30,10 +30,12 @@ static bool wantsTextOnly(int argc, char **argv)
 
 int main(int argc, char **argv)
 {
-    // A folder argument that cannot be used ends in text too, whether or not there is a display.
+    // A folder or scan file argument that cannot be used ends in text too, whether or not there is
+    // a display.
     const bool textOnly = wantsTextOnly(argc, argv)
         || (!corvale::hasOptions(argc, argv)
-            && !corvale::folderArgument(corvale::positionalArguments(argc, argv)).error.isEmpty());
+            && (!corvale::folderArgument(corvale::positionalArguments(argc, argv)).error.isEmpty()
+                || !corvale::scanArgument(argc, argv).error.isEmpty()));
     const std::unique_ptr<QCoreApplication> application = textOnly
         ? std::make_unique<QCoreApplication>(argc, argv)
         : std::make_unique<QApplication>(argc, argv);
@@ -49,14 +51,21 @@ int main(int argc, char **argv)
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("FOLDER"),
         QCoreApplication::translate("main", "Folder to analyze at once."), QStringLiteral("[FOLDER]"));
+    parser.addOption({QStringLiteral("open"),
+        QCoreApplication::translate(
+            "main", "Show the scan file FILE (written by ncdu -o, gdu -o or Corvale)."),
+        QStringLiteral("FILE")});
     parser.process(app);
 
     // The application has taken its own options out of argv.
     const corvale::FolderArgument argument
         = corvale::folderArgument(corvale::positionalArguments(argc, argv));
-    if (!argument.error.isEmpty()) {
-        std::fprintf(stderr, "%s\n", qPrintable(argument.error));
-        return 2;
+    const corvale::ScanArgument scan = corvale::scanArgument(argc, argv);
+    for (const QString &error : {argument.error, scan.error}) {
+        if (!error.isEmpty()) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return 2;
+        }
     }
     const QByteArray folder = argument.folder;
 
@@ -77,6 +86,8 @@ int main(int argc, char **argv)
         window.show();
         if (!folder.isEmpty())
             window.storageController()->openFolder(folder);
+        else if (!scan.file.isEmpty())
+            window.storageController()->openScanFile(scan.file);
         delegate.applicationDidFinishLaunching();
         status = QCoreApplication::exec();
     }

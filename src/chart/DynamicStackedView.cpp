@@ -307,7 +307,7 @@ void DynamicStackedView::changeHighlight(DynamicStackedViewBox *box)
     // A null text shows as an empty line.
     const int barWidth = width();
     m_popup->setTexts(sector ? sector->title() : QString(), sector ? sector->subtitle() : QString(),
-        sector ? sector->sectorPercentage() : 0.0f, barWidth);
+        sector ? sector->sectorPercentage() : 0.0f, barWidth, sector ? sector->change() : QString());
     m_popup->show();
     m_popup->move(StackedBarLayout::popupX(box->frame(), barWidth, m_popup->width()), popupTop());
     m_highlightedBox = box;

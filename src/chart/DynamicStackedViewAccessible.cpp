@@ -88,9 +88,12 @@ QString DynamicStackedViewBoxAccessible::text(QAccessible::Text t) const
         return sector->title();
     // Qt's AT-SPI bridge passes on the description but no text value: both say it.
     case QAccessible::Value:
-    case QAccessible::Description:
-        return DynamicStackedViewPopup::sizeAndShare(sector->subtitle(), sector->sectorPercentage(),
-            QCoreApplication::translate("DynamicStackedViewBoxAccessible", "%1, %2"));
+    case QAccessible::Description: {
+        const QString joined = QCoreApplication::translate("DynamicStackedViewBoxAccessible", "%1, %2");
+        const QString text
+            = DynamicStackedViewPopup::sizeAndShare(sector->subtitle(), sector->sectorPercentage(), joined);
+        return sector->change().isEmpty() ? text : joined.arg(text, sector->change());
+    }
     default:
         return QAccessibleWidget::text(t);
     }

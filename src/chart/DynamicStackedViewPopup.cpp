@@ -43,10 +43,12 @@ QString DynamicStackedViewPopup::sizeAndShare(const QString &subtitle, float sha
 }
 
 void DynamicStackedViewPopup::setTexts(
-    const QString &title, const QString &subtitle, float share, int maxWidth)
+    const QString &title, const QString &subtitle, float share, int maxWidth, const QString &change)
 {
     m_title = title;
     m_subtitle = sizeAndShare(subtitle, share, tr("%1 · %2"));
+    if (!change.isEmpty())
+        m_subtitle = tr("%1 · %2").arg(m_subtitle, change);
     const int needed = int(std::ceil(QFontMetricsF(lineFont(10)).horizontalAdvance(m_subtitle))) + 12;
     resize(std::max(1, std::min(std::max(StackedBarLayout::kPopupWidth, needed), maxWidth)), height());
     update();

@@ -19,10 +19,11 @@ public:
     explicit DynamicStackedViewPopup(QWidget *parent = nullptr);
 
     QString title() const { return m_title; }
-    // The second line as shown: "4.7 GB · 51 %".
+    // The second line as shown: "4.7 GB · 51 %", or "4.7 GB · 51 % · +1.2 GB" with a change.
     QString subtitle() const { return m_subtitle; }
     // Takes the sector's texts and share and fits the width to them, at most maxWidth.
-    void setTexts(const QString &title, const QString &subtitle, float share, int maxWidth);
+    void setTexts(const QString &title, const QString &subtitle, float share, int maxWidth,
+        const QString &change = QString());
 
     // A share of 0 to 1 as the locale writes a percentage: "51 %", "4.7 %", "< 0.1 %".
     static QString shareText(float share, const QLocale &locale = QLocale());

@@ -31,6 +31,9 @@ public:
     void setTitle(const QString &title) { m_title = title; }
     QString subtitle() const { return m_subtitle; }
     void setSubtitle(const QString &subtitle) { m_subtitle = subtitle; }
+    // A further text the label shows after the size and share ("+1.2 GB"); null for none.
+    QString change() const { return m_change; }
+    void setChange(const QString &change) { m_change = change; }
 
     // Not owned: one menu usually serves every sector of a window, prepared for the sector
     // by DynamicStackedViewDelegate::willOpenMenuForSector before it opens.
@@ -66,6 +69,7 @@ private:
     QColor m_highlightColor;
     QString m_title;
     QString m_subtitle;
+    QString m_change;
     QPointer<QMenu> m_submenu;
     std::shared_ptr<void> m_representedObject;
     const std::type_info *m_representedType = nullptr;

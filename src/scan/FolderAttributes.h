@@ -17,6 +17,19 @@ struct FolderAttributes
     std::uint64_t size = 0;
     std::uint64_t allocatedSize = 0;
     std::uint64_t count = 0; // 1 for a file, the folder node's count + 1 for a folder
+
+    // Against an earlier scan, while the list is compared with one.
+    enum class Since : std::uint8_t {
+        Unknown, // no comparison, or the earlier scan does not list the folder's files
+        Existed, // the earlier sizes hold what it was then
+        New,
+        Gone, // only in the earlier scan: listed with the earlier sizes as its own, never acted on
+    };
+    Since since = Since::Unknown;
+    std::uint64_t earlierSize = 0;
+    std::uint64_t earlierAllocatedSize = 0;
+    // Not a file but a scan's one entry for this many loose files of its folder: never acted on.
+    std::uint64_t summarised = 0;
 };
 
 } // namespace corvale

@@ -21,6 +21,8 @@ struct ScanMetadata
     // (excluded by a pattern, on another or a kernel file system).
     std::uint64_t readErrors = 0;
     std::uint64_t excludedEntries = 0;
+    // Whether any entry gives its disk usage ("dsize"); without, every allocated size is 0.
+    bool hasDiskUsage = false;
 };
 
 // Why a scan file could not be read or written: a kind to act on, and a message in English fit

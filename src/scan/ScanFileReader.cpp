@@ -240,6 +240,7 @@ void ScanFileReader::readInfo(JsonInput &input, Info &info)
             break;
         case Dsize:
             info.dsize = input.readUnsigned();
+            m_scan->metadata.hasDiskUsage = true;
             break;
         case Dev:
             info.dev = input.readUnsigned();

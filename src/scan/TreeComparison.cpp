@@ -89,16 +89,4 @@ TreeComparison::FolderChanges TreeComparison::changesIn(
     return changes;
 }
 
-TreeComparison::FolderChanges TreeComparison::changesIn(
-    const FolderVisualData &current, const LooseFileTable &files) const
-{
-    std::vector<std::string_view> names;
-    if (const LooseFileTable::Folder *folder = files.folder(current)) {
-        names.reserve(folder->fileCount);
-        for (std::size_t i = 0; i < folder->fileCount; ++i)
-            names.push_back(files.file(*folder, i).name);
-    }
-    return changesIn(current, names);
-}
-
 } // namespace corvale

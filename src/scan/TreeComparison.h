@@ -50,11 +50,9 @@ public:
 
     // The earlier node of a current folder, nullptr when it is new.
     const FolderVisualData *earlierOf(const FolderVisualData &current) const;
-    // Changes in a current folder, given the names of its loose files (as a listing gives them).
+    // Changes in a current folder, given the names of its loose files (as its list gives them).
     FolderChanges changesIn(
         const FolderVisualData &current, const std::vector<std::string_view> &fileNames) const;
-    // The same, with the names from `files` (a current tree read from a scan file).
-    FolderChanges changesIn(const FolderVisualData &current, const LooseFileTable &files) const;
 
     // The last component of a node's path.
     static std::string_view nameOf(const FolderVisualData &node);

@@ -23,6 +23,12 @@ private Q_SLOTS:
         QTest::newRow("a file") << QStringList {
             file} << QStringLiteral("%1 is a file, not a folder. Its folder is %2").arg(file, m_dir.path());
         QTest::newRow("two folders") << QStringList {"/", "/tmp"} << "Give at most one folder.";
+        QTest::newRow("a missing scan")
+            << QStringList {"--open=/nonexistent/scan.json"} << "/nonexistent/scan.json: no such file";
+        QTest::newRow("a folder to open")
+            << QStringList {"--open", m_dir.path()} << m_dir.path() + " is a folder, not a scan file";
+        QTest::newRow("a scan and a folder")
+            << QStringList {"--open", file, "/"} << "Give a folder or a scan file to open, not both.";
     }
     void aWrongArgumentEndsInTextWithOrWithoutADisplay()
     {

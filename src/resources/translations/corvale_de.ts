@@ -15,6 +15,14 @@
         <source>%1 %2</source>
         <translation>%1 %2</translation>
     </message>
+    <message>
+        <source>+%1</source>
+        <translation>+%1</translation>
+    </message>
+    <message>
+        <source>−%1</source>
+        <translation>−%1</translation>
+    </message>
 </context>
 <context>
     <name>DynamicStackedViewBoxAccessible</name>
@@ -24,10 +32,32 @@
     </message>
 </context>
 <context>
+    <name>FileChooser</name>
+    <message>
+        <source>Scan files (*.json)</source>
+        <translation>Scan-Dateien (*.json)</translation>
+    </message>
+    <message>
+        <source>All files (*)</source>
+        <translation>Alle Dateien (*)</translation>
+    </message>
+</context>
+<context>
     <name>FolderChooser</name>
     <message>
         <source>Select a Folder</source>
         <translation>Ordner auswählen</translation>
+    </message>
+</context>
+<context>
+    <name>LooseFileListing</name>
+    <message>
+        <source>(1 file)</source>
+        <translation>(1 Datei)</translation>
+    </message>
+    <message>
+        <source>(%1 files)</source>
+        <translation>(%1 Dateien)</translation>
     </message>
 </context>
 <context>
@@ -83,12 +113,24 @@
         <source>it could not be moved</source>
         <translation>es konnte nicht verschoben werden</translation>
     </message>
+    <message>
+        <source>it changed since the scan; analyze the folder to move it</source>
+        <translation>es hat sich seit dem Scan verändert; analysieren Sie den Ordner, um es zu verschieben</translation>
+    </message>
 </context>
 <context>
     <name>corvale::AnalysisSession</name>
     <message>
         <source>Files</source>
         <translation>Dateien</translation>
+    </message>
+    <message>
+        <source>new</source>
+        <translation>neu</translation>
+    </message>
+    <message>
+        <source>unchanged</source>
+        <translation>unverändert</translation>
     </message>
 </context>
 <context>
@@ -127,6 +169,30 @@
     <message>
         <source>Already in the Trash</source>
         <translation>Bereits im Papierkorb</translation>
+    </message>
+    <message>
+        <source>new</source>
+        <translation>neu</translation>
+    </message>
+    <message>
+        <source>gone</source>
+        <translation>fort</translation>
+    </message>
+    <message>
+        <source>Gone since the earlier scan</source>
+        <translation>Seit dem früheren Scan nicht mehr vorhanden</translation>
+    </message>
+    <message>
+        <source>Files the scan does not list one by one</source>
+        <translation>Dateien, die der Scan nicht einzeln aufführt</translation>
+    </message>
+    <message>
+        <source>The scanned folder is not on this computer</source>
+        <translation>Der gescannte Ordner ist nicht auf diesem Computer</translation>
+    </message>
+    <message>
+        <source>Change</source>
+        <translation>Änderung</translation>
     </message>
 </context>
 <context>
@@ -190,6 +256,38 @@
     <message>
         <source>Ctrl+1</source>
         <translation>Ctrl+1</translation>
+    </message>
+    <message>
+        <source>&amp;Open Scan…</source>
+        <translation>Scan ö&amp;ffnen …</translation>
+    </message>
+    <message>
+        <source>Show a scan file written by ncdu, gdu or Corvale</source>
+        <translation>Eine Scan-Datei von ncdu, gdu oder Corvale anzeigen</translation>
+    </message>
+    <message>
+        <source>Ctrl+Shift+O</source>
+        <translation>Ctrl+Shift+O</translation>
+    </message>
+    <message>
+        <source>&amp;Save Scan…</source>
+        <translation>Scan &amp;speichern …</translation>
+    </message>
+    <message>
+        <source>Keep what is shown as a scan file, to open or compare with later</source>
+        <translation>Das Gezeigte als Scan-Datei aufbewahren, um es später zu öffnen oder zu vergleichen</translation>
+    </message>
+    <message>
+        <source>Ctrl+S</source>
+        <translation>Ctrl+S</translation>
+    </message>
+    <message>
+        <source>&amp;Compare With Scan…</source>
+        <translation>Mit Scan &amp;vergleichen …</translation>
+    </message>
+    <message>
+        <source>Show what changed since an earlier scan of the same folder</source>
+        <translation>Zeigen, was sich seit einem früheren Scan desselben Ordners geändert hat</translation>
     </message>
 </context>
 <context>
@@ -342,6 +440,109 @@
         <comment>a failed item&apos;s name and why it failed</comment>
         <translation>%1 — %2</translation>
     </message>
+    <message>
+        <source>Reading the scan... Items: %1</source>
+        <translation>Scan wird gelesen … Objekte: %1</translation>
+    </message>
+    <message>
+        <source>Reading the scan...</source>
+        <translation>Scan wird gelesen …</translation>
+    </message>
+    <message>
+        <source>an unknown date</source>
+        <translation>unbekannten Datum</translation>
+    </message>
+    <message>
+        <source>an unknown program</source>
+        <translation>einem unbekannten Programm</translation>
+    </message>
+    <message>
+        <source>End Comparison</source>
+        <translation>Vergleich beenden</translation>
+    </message>
+    <message>
+        <source>Open a Scan</source>
+        <translation>Einen Scan öffnen</translation>
+    </message>
+    <message>
+        <source>root</source>
+        <comment>the name offered for a scan of the whole file system</comment>
+        <translation>Wurzel</translation>
+    </message>
+    <message>
+        <source>%1 %2.json</source>
+        <comment>a saved scan&apos;s name: the folder&apos;s name and today&apos;s date</comment>
+        <translation>%1 %2.json</translation>
+    </message>
+    <message>
+        <source>Save the Scan</source>
+        <translation>Den Scan speichern</translation>
+    </message>
+    <message>
+        <source>Compare With an Earlier Scan</source>
+        <translation>Mit einem früheren Scan vergleichen</translation>
+    </message>
+    <message>
+        <source>Opened from a scan made by %1 on %2</source>
+        <translation>Geöffnet aus einem Scan von %1 vom %2</translation>
+    </message>
+    <message>
+        <source>%1. Its folder is not on this computer, so moving to the Trash is off.</source>
+        <translation>%1. Sein Ordner ist nicht auf diesem Computer, daher ist das Verschieben in den Papierkorb aus.</translation>
+    </message>
+    <message>
+        <source>The scan holds no disk usage: sizes are apparent sizes.</source>
+        <translation>Der Scan enthält keinen belegten Speicher: Größen sind scheinbare Größen.</translation>
+    </message>
+    <message>
+        <source>Reading the earlier scan…</source>
+        <translation>Der frühere Scan wird gelesen …</translation>
+    </message>
+    <message>
+        <source>Changes since the scan of %1</source>
+        <translation>Änderungen seit dem Scan vom %1</translation>
+    </message>
+    <message>
+        <source>Changes since the scan of %1, made of %2</source>
+        <translation>Änderungen seit dem Scan vom %1, gemacht von %2</translation>
+    </message>
+    <message>
+        <source>The scan could not be saved</source>
+        <translation>Der Scan konnte nicht gespeichert werden</translation>
+    </message>
+    <message>
+        <source>This is not a scan file</source>
+        <translation>Dies ist keine Scan-Datei</translation>
+    </message>
+    <message>
+        <source>The scan file is of a format Corvale cannot read</source>
+        <translation>Die Scan-Datei hat ein Format, das Corvale nicht lesen kann</translation>
+    </message>
+    <message>
+        <source>The scan file is damaged</source>
+        <translation>Die Scan-Datei ist beschädigt</translation>
+    </message>
+    <message>
+        <source>The scan file is incomplete</source>
+        <translation>Die Scan-Datei ist unvollständig</translation>
+    </message>
+    <message>
+        <source>The scan file holds more than Corvale can open</source>
+        <translation>Die Scan-Datei enthält mehr, als Corvale öffnen kann</translation>
+    </message>
+    <message>
+        <source>The scan file could not be read</source>
+        <translation>Die Scan-Datei konnte nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>%1
+
+%2</source>
+        <comment>the file&apos;s path, and what went wrong</comment>
+        <translation>%1
+
+%2</translation>
+    </message>
 </context>
 <context>
     <name>main</name>
@@ -364,6 +565,30 @@
     <message>
         <source>%1 is a file, not a folder. Its folder is %2</source>
         <translation>%1 ist eine Datei, kein Ordner. Ihr Ordner ist %2</translation>
+    </message>
+    <message>
+        <source>Give at most one scan file.</source>
+        <translation>Geben Sie höchstens eine Scan-Datei an.</translation>
+    </message>
+    <message>
+        <source>--open needs a scan file.</source>
+        <translation>--open braucht eine Scan-Datei.</translation>
+    </message>
+    <message>
+        <source>Give a folder or a scan file to open, not both.</source>
+        <translation>Geben Sie einen Ordner oder eine Scan-Datei zum Öffnen an, nicht beides.</translation>
+    </message>
+    <message>
+        <source>%1: no such file</source>
+        <translation>%1: keine solche Datei</translation>
+    </message>
+    <message>
+        <source>%1 is a folder, not a scan file</source>
+        <translation>%1 ist ein Ordner, keine Scan-Datei</translation>
+    </message>
+    <message>
+        <source>Show the scan file FILE (written by ncdu -o, gdu -o or Corvale).</source>
+        <translation>Die Scan-Datei FILE anzeigen (geschrieben von ncdu -o, gdu -o oder Corvale).</translation>
     </message>
 </context>
 </TS>
