@@ -15,9 +15,10 @@ class FolderVisualDataDelegate;
 // One folder of a walked tree, and the scanner that builds such trees.
 //
 // The object on which visualizePath() is called is the scanner: it keeps the stop flag, the
-// delegate and the walk's counters, and is not part of the result. Every node of the result is
-// a new object. The walk runs synchronously on the calling thread and builds the tree alone;
-// the only state shared with other threads during a walk is the atomic stop flag
+// delegate and the walk's settings, and is not part of the result. Every node of the result is
+// a new object. visualizePath() returns when the walk is done; it walks on the calling thread
+// and on threads of its own, which it joins before it returns. Apart from the walk's own
+// threads, the only state shared with others during a walk is the atomic stop flag
 // (requestStop() may be called from any thread). The finished tree belongs to the caller.
 // Paths are the kernel's bytes, not necessarily UTF-8.
 class FolderVisualData
@@ -51,8 +52,13 @@ public:
     FolderVisualDataDelegate *delegate() const;
     void setDelegate(FolderVisualDataDelegate *delegate);
 
-    // The clock of the 5-second progress throttle; tests inject their own.
+    // The clock of the 5-second progress throttle; tests inject their own. Called on every
+    // walking thread, possibly at once.
     void setClock(Clock clock);
+    // Threads of the walks to come, the calling one included; 0 (the default) is one per core,
+    // at most FolderWalker::maxThreads. The result does not depend on it.
+    void setThreadCount(unsigned count);
+    unsigned threadCount() const;
 
 private:
     friend class FolderWalker;
@@ -68,7 +74,7 @@ private:
     Walk &walk();
 
     // A node of a large tree is only these (88 bytes): what a walk needs on top (stop flag,
-    // delegate, clock, counter, the walk's own stack) lives in m_walk, which result nodes lack.
+    // delegate, clock, settings) lives in m_walk, which result nodes lack.
     std::string m_path;
     std::uint64_t m_size = 0;
     std::uint64_t m_count = 0;

@@ -7,10 +7,12 @@
 
 #include <QtTest>
 
+#include <atomic>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <functional>
+#include <random>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -57,6 +59,29 @@ inline void makeFile(const std::string &path, std::size_t length)
     ::close(fd);
 }
 
+// `folders` folders, each below the root or an earlier one, holding up to 15 sparse files of
+// random lengths; about every seventh file is a hard link to the file made before it, which may
+// lie in another folder.
+inline void makeRandomTree(const std::string &root, int folders, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::vector<std::string> made {root};
+    std::string previous;
+    for (int i = 0; i < folders; ++i) {
+        const std::string folder = made[random() % made.size()] + "/d" + std::to_string(i);
+        makeFolder(folder);
+        made.push_back(folder);
+        for (unsigned f = 0, files = random() % 16; f < files; ++f) {
+            const std::string file = folder + "/f" + std::to_string(f);
+            if (!previous.empty() && random() % 7 == 0)
+                QVERIFY(::link(previous.c_str(), file.c_str()) == 0);
+            else
+                makeFile(file, random() % 100000);
+            previous = file;
+        }
+    }
+}
+
 // Records every report and calls `onReport` after it, on whatever thread it comes.
 struct ProgressRecorder : FolderVisualDataDelegate
 {
@@ -70,10 +95,10 @@ struct ProgressRecorder : FolderVisualDataDelegate
     std::function<void()> onReport;
 };
 
-// A clock that moves on by `step` each time the walk looks at it.
+// A clock that moves on by `step` each time a walking thread looks at it.
 inline FolderVisualData::Clock steppingClock(std::chrono::nanoseconds step)
 {
-    auto calls = std::make_shared<int>(0);
+    auto calls = std::make_shared<std::atomic<int>>(0);
     return [step, calls] { return std::chrono::steady_clock::time_point {} + step * (*calls)++; };
 }
 
@@ -86,6 +111,35 @@ inline const FolderVisualData *childNamed(const FolderVisualData &node, const st
         }
     }
     return nullptr;
+}
+
+// Where two trees first differ in a path, a total or the order of children; empty if nowhere.
+inline std::string treeDifference(const FolderVisualData &a, const FolderVisualData &b)
+{
+    std::vector<std::pair<const FolderVisualData *, const FolderVisualData *>> todo {{&a, &b}};
+    while (!todo.empty()) {
+        const auto [x, y] = todo.back();
+        todo.pop_back();
+        if (x->path() != y->path() || x->size() != y->size() || x->count() != y->count()
+            || x->children()->size() != y->children()->size())
+            return x->path() + " | " + y->path();
+        for (std::size_t i = 0; i < x->children()->size(); ++i)
+            todo.emplace_back((*x->children())[i].get(), (*y->children())[i].get());
+    }
+    return {};
+}
+
+// Walks `path` with one thread and with four, which must find the same tree, and returns it.
+inline std::shared_ptr<FolderVisualData> walkBothWays(FolderVisualData &scanner, const std::string &path)
+{
+    scanner.setThreadCount(1);
+    auto one = scanner.visualizePath(path);
+    scanner.setThreadCount(4);
+    auto four = scanner.visualizePath(path);
+    scanner.setThreadCount(0);
+    if (!one || !four || !treeDifference(*one, *four).empty())
+        qWarning("not the same tree: %s", one && four ? treeDifference(*one, *four).c_str() : "");
+    return one && four && treeDifference(*one, *four).empty() ? one : nullptr;
 }
 
 } // namespace corvale::test

@@ -1,4 +1,5 @@
-// What a walk finds: sizes, counts and children for the kinds of entries a folder can hold.
+// What a walk finds: sizes, counts and children for the kinds of entries a folder can hold,
+// the same with any number of threads.
 
 #include "FolderWalker.h"
 #include "TreeFixture.h"
@@ -70,7 +71,7 @@ private slots:
         QVERIFY(::symlink("nowhere", (tree / "dangling").c_str()) == 0);
 
         FolderVisualData scanner;
-        auto root = scanner.visualizePath(tree.path());
+        auto root = walkBothWays(scanner, tree.path());
         QVERIFY(root);
         // Each link is one item of its own length (its target's text); the target is walked once.
         QCOMPARE(root->count(), 4u);
@@ -96,7 +97,7 @@ private slots:
         FolderVisualData scanner;
         ProgressRecorder progress;
         scanner.setDelegate(&progress);
-        auto root = scanner.visualizePath(tree.path());
+        auto root = walkBothWays(scanner, tree.path());
         const FolderVisualData *locked = childNamed(*root, "locked");
         QVERIFY(locked);
         QCOMPARE(locked->size(), 0u);
@@ -120,7 +121,7 @@ private slots:
         for (bool ignoreTypes : {false, true}) {
             FolderVisualData scanner;
             FolderWalker::setIgnoreEntryTypes(scanner, ignoreTypes);
-            auto root = scanner.visualizePath(tree.path());
+            auto root = walkBothWays(scanner, tree.path());
             QVERIFY(root);
             QCOMPARE(root->count(), 5u);
             QCOMPARE(root->size(), 11u + 1);
@@ -130,6 +131,21 @@ private slots:
             root = scanner.visualizePath(tree / "a/fifo");
             QCOMPARE(root->path(), tree / "a/fifo");
             QCOMPARE(root->count(), 0u);
+        }
+    }
+
+    void everyThreadCountFindsTheSameTree()
+    {
+        // Children in listing order and every total, whichever thread walked which folder.
+        TempTree tree;
+        makeRandomTree(tree.path(), 400, 7);
+        FolderVisualData scanner;
+        scanner.setThreadCount(1);
+        const auto expected = scanner.visualizePath(tree.path());
+        for (unsigned threads : {2u, 3u, 16u}) {
+            scanner.setThreadCount(threads);
+            for (int round = 0; round < 5; ++round)
+                QCOMPARE(treeDifference(*scanner.visualizePath(tree.path()), *expected), std::string());
         }
     }
 

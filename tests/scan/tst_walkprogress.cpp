@@ -2,7 +2,9 @@
 
 #include "TreeFixture.h"
 
+#include <filesystem>
 #include <future>
+#include <set>
 #include <thread>
 
 using namespace corvale;
@@ -12,6 +14,11 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr std::uint64_t allOnes = ~std::uint64_t(0);
+
+int openDescriptors()
+{
+    return int(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
+}
 
 } // namespace
 
@@ -55,47 +62,96 @@ private slots:
         QCOMPARE(progress.reports, (std::vector<std::uint64_t> {allOnes, 1002}));
     }
 
+    void parallelReportsAreOneCount()
+    {
+        // Made by the walking threads one at a time, never on the thread that asked for the
+        // walk; the count grows, and the last one is exact.
+        TempTree tree;
+        makeRandomTree(tree.path(), 300, 3);
+        FolderVisualData scanner;
+        scanner.setThreadCount(4);
+        scanner.setClock(steppingClock(6s));
+        ProgressRecorder progress;
+        std::atomic<int> inside = 0;
+        std::set<std::thread::id> threads;
+        progress.onReport = [&] {
+            QVERIFY(++inside == 1);
+            threads.insert(std::this_thread::get_id());
+            --inside;
+        };
+        scanner.setDelegate(&progress);
+        std::shared_ptr<FolderVisualData> root;
+        std::thread([&] { root = scanner.visualizePath(tree.path()); }).join();
+        QVERIFY(!threads.count(std::this_thread::get_id()));
+        QVERIFY(threads.size() > 1);
+        QVERIFY(std::is_sorted(progress.reports.begin() + 1, progress.reports.end()));
+        QCOMPARE(progress.reports.back(), root->count());
+    }
+
     void stopFromAnotherThread()
     {
-        // 20 x 10 folders of 100 files: the stop lands deep inside the walk.
         TempTree tree;
-        for (int a = 0; a < 20; ++a) {
-            const std::string outer = tree / ("a" + std::to_string(a));
-            makeFolder(outer);
-            for (int b = 0; b < 10; ++b) {
-                const std::string inner = outer + "/b" + std::to_string(b);
-                makeFolder(inner);
-                for (int f = 0; f < 100; ++f)
-                    makeFile(inner + "/f" + std::to_string(f), 1);
-            }
-        }
+        makeRandomTree(tree.path(), 1500, 11);
         FolderVisualData scanner;
-        // At its 100th report, the walk hands control to the test thread and waits for the stop.
-        ProgressRecorder delegate;
-        std::promise<void> reached, stopped;
-        delegate.onReport = [&] {
-            if (delegate.reports.size() == 100) {
-                reached.set_value();
-                stopped.get_future().wait();
+        const int before = openDescriptors();
+        // One thread: at its 100th report, the walk hands control to the test thread and waits
+        // for the stop. The final report still comes, with the items seen until the stop: those
+        // before the folder being entered and the folder itself, whose first entry notices it.
+        {
+            scanner.setThreadCount(1);
+            ProgressRecorder delegate;
+            std::promise<void> reached, stopped;
+            delegate.onReport = [&] {
+                if (delegate.reports.size() == 100) {
+                    reached.set_value();
+                    stopped.get_future().wait();
+                }
+            };
+            scanner.setDelegate(&delegate);
+            scanner.setClock(steppingClock(6s));
+            std::shared_ptr<FolderVisualData> result = std::make_shared<FolderVisualData>();
+            std::thread walker([&] { result = scanner.visualizePath(tree.path()); });
+            reached.get_future().wait();
+            scanner.requestStop();
+            QVERIFY(scanner.stopRequested());
+            stopped.set_value();
+            walker.join();
+            QVERIFY(!result);
+            QCOMPARE(delegate.reports.size(), 101u);
+            QCOMPARE(delegate.reports.back(), delegate.reports[99] + 1);
+        }
+
+        // Several threads, stopped at random moments: nothing or the whole tree comes back, and
+        // no descriptor is left open.
+        scanner.setThreadCount(1);
+        scanner.setClock([] { return std::chrono::steady_clock::now(); });
+        ProgressRecorder progress;
+        scanner.setDelegate(&progress);
+        const auto started = std::chrono::steady_clock::now();
+        const auto full = scanner.visualizePath(tree.path());
+        const auto oneThread = std::chrono::steady_clock::now() - started;
+        std::mt19937 random(1);
+        int stops = 0;
+        constexpr int rounds = 60;
+        for (int round = 0; round < rounds; ++round) {
+            scanner.setThreadCount(2 + round % 3);
+            progress.reports.clear();
+            std::shared_ptr<FolderVisualData> result;
+            std::thread walker([&] { result = scanner.visualizePath(tree.path()); });
+            std::this_thread::sleep_for(oneThread * (random() % 100) / 100);
+            scanner.requestStop();
+            walker.join();
+            QCOMPARE(progress.reports.size(), 1u);
+            if (result) {
+                QCOMPARE(treeDifference(*result, *full), std::string());
+                QCOMPARE(progress.reports.back(), full->count());
+            } else {
+                QVERIFY(progress.reports.back() <= full->count());
+                ++stops;
             }
-        };
-        scanner.setDelegate(&delegate);
-        scanner.setClock(steppingClock(6s));
-
-        std::shared_ptr<FolderVisualData> result = std::make_shared<FolderVisualData>();
-        std::thread walker([&] { result = scanner.visualizePath(tree.path()); });
-        reached.get_future().wait();
-        scanner.requestStop();
-        QVERIFY(scanner.stopRequested());
-        stopped.set_value();
-        walker.join();
-
-        QVERIFY(!result);
-        // The final report still comes: the items seen until the stop, that is those before the
-        // folder being entered and the folder itself, whose first entry notices the stop.
-        QCOMPARE(delegate.reports.size(), 101u);
-        QCOMPARE(delegate.reports.back(), delegate.reports[99] + 1);
-        QVERIFY(delegate.reports.back() < 20u * 10 * 101 + 20);
+            QCOMPARE(openDescriptors(), before);
+        }
+        QVERIFY2(stops > rounds / 4, std::to_string(stops).c_str());
     }
 
     void stopBeforeTheWalkIsCleared()
