@@ -39,8 +39,14 @@ public:
 
     const std::string &path() const { return m_path; }
     void setPath(std::string path) { m_path = std::move(path); }
+    // Apparent size: the length of every file below, each hard link counted where it lies.
     std::uint64_t size() const { return m_size; }
     void setSize(std::uint64_t size) { m_size = size; }
+    // Disk usage, as du -B1 counts it: the blocks of the folder itself and of every file and
+    // folder below, a file with several links counted once per walk, at the first place a
+    // one-thread walk (depth first, in listing order) meets it.
+    std::uint64_t allocatedSize() const { return m_allocatedSize; }
+    void setAllocatedSize(std::uint64_t size) { m_allocatedSize = size; }
     std::uint64_t count() const { return m_count; }
     void setCount(std::uint64_t count) { m_count = count; }
     // Empty optional: no children at all (the node of a loose-files sector); a walked
@@ -73,10 +79,11 @@ public:
 private:
     Walk &walk();
 
-    // A node of a large tree is only these (88 bytes): what a walk needs on top (stop flag,
+    // A node of a large tree is only these (96 bytes): what a walk needs on top (stop flag,
     // delegate, clock, settings) lives in m_walk, which result nodes lack.
     std::string m_path;
     std::uint64_t m_size = 0;
+    std::uint64_t m_allocatedSize = 0;
     std::uint64_t m_count = 0;
     std::optional<Children> m_children;
     std::unique_ptr<Walk> m_walk;

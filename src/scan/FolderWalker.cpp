@@ -36,6 +36,7 @@ struct FolderWalker::Worker
     std::deque<Job> jobs;
     std::unique_ptr<char[]> buffer = std::make_unique<char[]>(readBufferSize);
     FolderVisualData::Children children;
+    std::vector<TreeTotals::LinkedFile> linked;
 
     void count() { items.store(items.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed); }
 };
@@ -122,7 +123,10 @@ std::shared_ptr<FolderVisualData> FolderWalker::walk(const std::string &path)
 
     if (stopRequested())
         return nullptr;
-    TreeTotals::add(*root);
+    std::vector<TreeTotals::LinkedFile> linked;
+    for (const auto &worker : m_workers)
+        linked.insert(linked.end(), worker->linked.begin(), worker->linked.end());
+    TreeTotals::add(*root, std::move(linked));
     return root;
 }
 
@@ -237,20 +241,28 @@ int FolderWalker::openParentFromRoot(const std::string &path, std::size_t slash)
     return fd;
 }
 
-int FolderWalker::open(const Job &job)
+int FolderWalker::open(const Job &job, std::uint64_t &allocated)
 {
     const std::string &path = job.node->m_path;
-    if (job.node == m_root)
-        return path.empty() ? -1 : DirectoryReader::openFolder(AT_FDCWD, path.c_str());
-    const std::size_t slash = path.rfind('/');
-    const char *name = path.c_str() + slash + 1;
-    const bool checkFileSystem = !m_mountPoints || m_mountPoints->mayBeMountPoint(path);
-    if (job.parent)
-        return DirectoryReader::openFolder(job.parent->fd, name, checkFileSystem);
-    const int parentFd = openParentFromRoot(path, slash);
-    const int fd = DirectoryReader::openFolder(parentFd, name, checkFileSystem);
-    if (parentFd >= 0 && parentFd != m_rootFd)
-        ::close(parentFd);
+    int parentFd = AT_FDCWD;
+    const char *name = path.c_str();
+    bool checkFileSystem = true;
+    int fromRoot = -1;
+    if (job.node != m_root) {
+        const std::size_t slash = path.rfind('/');
+        name += slash + 1;
+        checkFileSystem = !m_mountPoints || m_mountPoints->mayBeMountPoint(path);
+        parentFd = job.parent ? job.parent->fd : (fromRoot = openParentFromRoot(path, slash));
+    }
+    const int fd = *name ? DirectoryReader::openFolder(parentFd, name, checkFileSystem) : -1;
+    // The folder's own blocks, also when it cannot be listed, as du counts them.
+    struct statx st;
+    if ((fd >= 0 ? ::statx(fd, "", AT_EMPTY_PATH, STATX_BLOCKS, &st)
+                 : ::statx(parentFd, name, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, STATX_BLOCKS, &st))
+        == 0)
+        allocated = st.stx_blocks * 512;
+    if (fromRoot >= 0 && fromRoot != m_rootFd)
+        ::close(fromRoot);
     return fd;
 }
 
@@ -259,8 +271,9 @@ void FolderWalker::walkFolder(Worker &me, const Job &job)
     reportProgressIfDue();
     me.count(); // the folder itself
     FolderVisualData &node = *job.node;
+    std::uint64_t allocated = 0;
     DirectoryReader reader;
-    reader.start(open(job));
+    reader.start(open(job, allocated));
     release(job.parent);
 
     std::uint64_t size = 0;
@@ -280,11 +293,20 @@ void FolderWalker::walkFolder(Worker &me, const Job &job)
             // One question per non-folder: its type too when the listing did not say.
             struct statx st;
             if (::statx(reader.fd(), entry.name, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC,
-                    STATX_TYPE | STATX_SIZE, &st)
+                    STATX_TYPE | STATX_SIZE | STATX_BLOCKS | STATX_NLINK | STATX_INO, &st)
                 == 0) {
                 isFolder = type == DT_UNKNOWN && S_ISDIR(st.stx_mode);
-                if (!isFolder)
+                if (!isFolder) {
                     size += st.stx_size;
+                    // Which place of a multi-linked file counts its blocks is settled once the
+                    // tree is complete.
+                    if (st.stx_nlink > 1)
+                        me.linked.push_back(
+                            {&node, children.size(), std::uint64_t(st.stx_dev_major) << 32 | st.stx_dev_minor,
+                                st.stx_ino, st.stx_blocks * 512});
+                    else
+                        allocated += st.stx_blocks * 512;
+                }
             }
         }
         if (!isFolder) {
@@ -302,6 +324,7 @@ void FolderWalker::walkFolder(Worker &me, const Job &job)
         children.push_back(std::move(child));
     }
     node.m_size = size;
+    node.m_allocatedSize = allocated;
     node.m_count = files;
     node.m_children.emplace(
         std::make_move_iterator(children.begin()), std::make_move_iterator(children.end()));

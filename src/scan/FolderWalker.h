@@ -32,7 +32,8 @@ struct FolderVisualData::Walk
 // Each folder is one job: a thread opens it, reads all its entries, measures the non-folders,
 // makes a node for each sub-folder in listing order and queues their jobs. So every node is
 // written by one thread, and children keep the listing's order whichever thread walks them;
-// totals over subtrees are added once all threads are done (TreeTotals). A thread takes its own
+// totals over subtrees, and which place of a multi-linked file counts its blocks, are settled
+// once all threads are done (TreeTotals). A thread takes its own
 // newest job first, so it goes deep and its queue stays short; with none left it takes another
 // thread's oldest job, the largest piece of work there. Threads are made for one walk and
 // joined before walk() returns: a walk is long next to making them, and an idle scanner then
@@ -81,7 +82,7 @@ private:
     void finish();
     void release(Held *held);
     void walkFolder(Worker &me, const Job &job);
-    int open(const Job &job);
+    int open(const Job &job, std::uint64_t &allocated);
     int openParentFromRoot(const std::string &path, std::size_t slash);
     void reportProgressIfDue();
 
