@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <deque>
 #include <dirent.h>
 #include <fcntl.h>
 #include <iterator>
@@ -256,11 +257,9 @@ int FolderWalker::open(const Job &job, std::uint64_t &allocated)
     }
     const int fd = *name ? DirectoryReader::openFolder(parentFd, name, checkFileSystem) : -1;
     // The folder's own blocks, also when it cannot be listed, as du counts them.
-    struct statx st;
-    if ((fd >= 0 ? ::statx(fd, "", AT_EMPTY_PATH, STATX_BLOCKS, &st)
-                 : ::statx(parentFd, name, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, STATX_BLOCKS, &st))
-        == 0)
-        allocated = st.stx_blocks * 512;
+    struct stat st;
+    if ((fd >= 0 ? ::fstat(fd, &st) : ::fstatat(parentFd, name, &st, AT_SYMLINK_NOFOLLOW)) == 0)
+        allocated = std::uint64_t(st.st_blocks) * 512;
     if (fromRoot >= 0 && fromRoot != m_rootFd)
         ::close(fromRoot);
     return fd;

@@ -7,7 +7,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -33,17 +32,17 @@ struct FolderVisualData::Walk
 // makes a node for each sub-folder in listing order and queues their jobs. So every node is
 // written by one thread, and children keep the listing's order whichever thread walks them;
 // totals over subtrees, and which place of a multi-linked file counts its blocks, are settled
-// once all threads are done (TreeTotals). A thread takes its own
-// newest job first, so it goes deep and its queue stays short; with none left it takes another
-// thread's oldest job, the largest piece of work there. Threads are made for one walk and
-// joined before walk() returns: a walk is long next to making them, and an idle scanner then
-// holds nothing.
+// once all threads are done (TreeTotals). A thread takes its own newest job first, so it goes
+// deep and its queue stays short; with none left it takes another thread's oldest job, the
+// largest piece of work there. Threads are made for one walk and joined before walk() returns:
+// a walk is long next to making them, and an idle scanner then holds nothing.
 //
 // Nothing recurses, so no stack grows with the tree's depth. Descriptors: a folder whose
 // sub-folders are still to be walked keeps its descriptor for them, at most maxHeldFolders over
 // the whole walk; beyond that its sub-folders are reached from the root one name at a time, which
-// no depth defeats. A thread holds at most three more (the folder it reads and two on the way
-// down from the root), and the root one is kept: at most maxHeldFolders + 3 per thread + 1 open.
+// no depth defeats. A thread holds at most two more (the folder it reads, or two on its way down
+// from the root), and the root's is kept: at most maxHeldFolders + 2 per thread + 1 are open,
+// 97 with 16 threads.
 class FolderWalker
 {
 public:

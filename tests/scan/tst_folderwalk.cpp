@@ -219,7 +219,7 @@ private slots:
         QVERIFY(walked && result);
         QCOMPARE(result->count(), std::uint64_t(levels * (2 + leaves)));
         QCOMPARE(result->size(), std::uint64_t(levels));
-        QVERIFY2(most - before <= int(FolderWalker::maxHeldFolders + 3 * threads + 1),
+        QVERIFY2(most - before <= int(FolderWalker::maxHeldFolders + 2 * threads + 1),
             std::to_string(most).c_str());
         // One thread alone uses up what may be kept, and goes on from the root.
         QVERIFY2(
