@@ -150,25 +150,21 @@ void FolderWalker::run(Worker &me)
 
 bool FolderWalker::take(Worker &me, Job &job)
 {
+    const auto pop = [&](Worker &from, bool newest) {
+        std::lock_guard lock(from.mutex);
+        if (from.jobs.empty())
+            return false;
+        job = newest ? from.jobs.back() : from.jobs.front();
+        newest ? from.jobs.pop_back() : from.jobs.pop_front();
+        --m_queued;
+        return true;
+    };
     for (;;) {
-        {
-            std::lock_guard lock(me.mutex);
-            if (!me.jobs.empty()) {
-                job = me.jobs.back();
-                me.jobs.pop_back();
-                --m_queued;
-                return true;
-            }
-        }
+        if (pop(me, true))
+            return true;
         for (std::size_t k = 1; k < m_workers.size(); ++k) {
-            Worker &other = *m_workers[(me.index + k) % m_workers.size()];
-            std::lock_guard lock(other.mutex);
-            if (!other.jobs.empty()) {
-                job = other.jobs.front();
-                other.jobs.pop_front();
-                --m_queued;
+            if (pop(*m_workers[(me.index + k) % m_workers.size()], false))
                 return true;
-            }
         }
         std::unique_lock lock(m_idleMutex);
         if (m_pending == 0)

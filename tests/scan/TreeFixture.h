@@ -67,14 +67,14 @@ inline void makeFile(const std::string &path, std::size_t length, bool written =
 
 // `folders` folders, each below the root or an earlier one, one of them named in Latin-1, with up
 // to 15 files of random lengths: a third written, the rest sparse; about every seventh a hard link
-// to the file made before it, in the same folder or another; now and then a link to a folder, a
+// to any file made before, in the same folder or another; now and then a link to a folder, a
 // dangling link or a FIFO instead.
 inline void makeRandomTree(const std::string &root, int folders, unsigned seed)
 {
     std::mt19937 random(seed);
     std::vector<std::string> made {root};
-    std::string previous = root + "/f";
-    makeFile(previous, 1);
+    std::vector<std::string> regular {root + "/f"};
+    makeFile(regular[0], 1, true);
     for (int i = 0; i < folders; ++i) {
         const std::string folder
             = made[random() % made.size()] + (i == 1 ? "/caf\xe9" : "/d") + std::to_string(i);
@@ -83,13 +83,13 @@ inline void makeRandomTree(const std::string &root, int folders, unsigned seed)
         for (unsigned f = 0, files = random() % 16; f < files; ++f) {
             const std::string file = folder + "/f" + std::to_string(f);
             if (const unsigned kind = random() % 40; kind < 6)
-                QVERIFY(::link(previous.c_str(), file.c_str()) == 0);
+                QVERIFY(::link(regular[random() % regular.size()].c_str(), file.c_str()) == 0);
             else if (kind == 6)
                 QVERIFY(::symlink(made[random() % made.size()].c_str(), file.c_str()) == 0);
             else if (kind == 7)
                 QVERIFY(::symlink("nowhere", file.c_str()) == 0 && ::mkfifo((file + "p").c_str(), 0644) == 0);
             else
-                makeFile(previous = file, random() % 100000, random() % 3 == 0);
+                makeFile(regular.emplace_back(file), random() % 100000, random() % 3 == 0);
         }
     }
 }
