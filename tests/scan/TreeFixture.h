@@ -28,25 +28,16 @@ namespace corvale::test {
 class TempTree
 {
 public:
-    TempTree()
-    {
-        QTemporaryDir dir(QDir::tempPath() + u"/corvale-scan-XXXXXX"_qs);
-        dir.setAutoRemove(false);
-        m_path = QFileInfo(dir.path()).canonicalFilePath().toStdString();
-    }
     ~TempTree()
     {
-        const std::string quoted = "'" + m_path + "'";
-        std::system(("chmod -R u+rwx " + quoted + " 2>/dev/null; rm -rf " + quoted).c_str());
+        std::system(("chmod -R u+rwx '" + m_path + "' 2>/dev/null; rm -rf '" + m_path + "'").c_str());
     }
-    TempTree(const TempTree &) = delete;
-    TempTree &operator=(const TempTree &) = delete;
-
     const std::string &path() const { return m_path; }
     std::string operator/(const std::string &relative) const { return m_path + "/" + relative; }
 
 private:
-    std::string m_path;
+    QTemporaryDir m_dir {QDir::tempPath() + u"/corvale-scan-XXXXXX"_qs};
+    const std::string m_path = QFileInfo(m_dir.path()).canonicalFilePath().toStdString();
 };
 
 inline void makeFolder(const std::string &path)
