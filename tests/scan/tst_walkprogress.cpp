@@ -89,9 +89,10 @@ private slots:
         // threads only, and their count grows; the last is exact.
         std::mt19937 random(1);
         std::atomic<int> inside = 0;
+        bool overlapped = false;
         std::set<std::thread::id> reporters;
         progress.onReport = [&] {
-            QVERIFY(++inside == 1);
+            overlapped |= ++inside != 1;
             reporters.insert(std::this_thread::get_id());
             --inside;
         };
@@ -115,7 +116,7 @@ private slots:
             QCOMPARE(openDescriptors(), descriptors);
         }
         QVERIFY2(stops > 10, std::to_string(stops).c_str());
-        QVERIFY(reporters.size() > 1 && !reporters.count(std::this_thread::get_id()));
+        QVERIFY(!overlapped && reporters.size() > 1 && !reporters.count(std::this_thread::get_id()));
     }
 
     void stopBeforeTheWalkIsCleared()
