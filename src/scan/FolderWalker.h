@@ -47,7 +47,7 @@ class FolderWalker
 {
 public:
     static constexpr std::size_t maxHeldFolders = 64;
-    static constexpr std::size_t readBufferSize = 128 * 1024;
+    static constexpr std::size_t readBufferSize = 32 * 1024;
     static constexpr unsigned maxThreads = 16;
 
     static unsigned threadsFor(unsigned requested);
