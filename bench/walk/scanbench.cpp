@@ -1,11 +1,14 @@
 // Walks one folder with the real scanner and prints what it found and what it cost:
-//   items=N bytes=N folders=N path_bytes=N seconds=S peak_kib=N base_kib=N
+//   items=N bytes=N folders=N path_bytes=N seconds=S peak_kib=N base_kib=N threads=N
 // peak_kib is the process's peak resident set (getrusage), base_kib the resident set just
 // before the walk, so peak - base is what the walk and its tree cost.
+// Usage: scanbench [-j THREADS] [-a] FOLDER (threads: default one per core); -a prints the disk
+// usage (allocated=N, as du -s -B1 counts it) after the bytes.
 #include "FolderVisualData.h"
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <sys/resource.h>
 #include <vector>
@@ -34,14 +37,26 @@ long peakKib()
 
 int main(int argc, char **argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: scanbench FOLDER\n");
+    unsigned threads = 0;
+    bool allocated = false;
+    int arg = 1;
+    for (; arg + 1 < argc; ++arg) {
+        if (std::strcmp(argv[arg], "-j") == 0 && arg + 2 < argc)
+            threads = unsigned(std::atoi(argv[++arg]));
+        else if (std::strcmp(argv[arg], "-a") == 0)
+            allocated = true;
+        else
+            break;
+    }
+    if (arg + 1 != argc) {
+        std::fprintf(stderr, "usage: scanbench [-j THREADS] [-a] FOLDER\n");
         return 2;
     }
     const long base = residentKib();
     corvale::FolderVisualData scanner;
+    scanner.setThreadCount(threads);
     const auto start = std::chrono::steady_clock::now();
-    auto root = scanner.visualizePath(argv[1]);
+    auto root = scanner.visualizePath(argv[arg]);
     const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - start;
     if (!root) {
         std::fprintf(stderr, "scanbench: nothing walked\n");
@@ -59,8 +74,12 @@ int main(int argc, char **argv)
                 todo.push_back(child.get());
         }
     }
-    std::printf("items=%llu bytes=%llu folders=%llu path_bytes=%llu seconds=%.3f peak_kib=%ld base_kib=%ld\n",
-        (unsigned long long)root->count(), (unsigned long long)root->size(), (unsigned long long)folders,
-        (unsigned long long)pathBytes, wall.count(), peakKib(), base);
+    std::printf(
+        "items=%llu bytes=%llu ", (unsigned long long)root->count(), (unsigned long long)root->size());
+    if (allocated)
+        std::printf("allocated=%llu ", (unsigned long long)root->allocatedSize());
+    std::printf("folders=%llu path_bytes=%llu seconds=%.3f peak_kib=%ld base_kib=%ld threads=%u\n",
+        (unsigned long long)folders, (unsigned long long)pathBytes, wall.count(), peakKib(), base,
+        scanner.threadCount());
     return 0;
 }

@@ -82,7 +82,6 @@ void DirectoryReader::start(int fd)
     m_fd = fd;
     m_pos = m_end = nullptr;
     m_eof = fd < 0;
-    m_parked = false;
 }
 
 bool DirectoryReader::fill(char *buffer, std::size_t bufferSize)
@@ -117,67 +116,9 @@ bool DirectoryReader::next(Entry &entry, char *buffer, std::size_t bufferSize)
     }
 }
 
-void DirectoryReader::detach()
+int DirectoryReader::release()
 {
-    if (m_pos == m_end) {
-        m_pos = m_end = nullptr;
-        return;
-    }
-    if (!m_own.empty() && m_pos >= m_own.data() && m_end <= m_own.data() + m_own.size())
-        return;
-    m_own.assign(m_pos, m_end);
-    m_pos = m_own.data();
-    m_end = m_pos + m_own.size();
-}
-
-bool DirectoryReader::park(char *buffer, std::size_t bufferSize)
-{
-    if (m_fd < 0)
-        return true;
-    // Keep the unread entries at the front of our own buffer and append the rest behind them.
-    std::vector<char> rest(m_pos, m_end);
-    while (!m_eof) {
-        const ssize_t n = ::getdents64(m_fd, buffer, bufferSize);
-        if (n > 0)
-            rest.insert(rest.end(), buffer, buffer + n);
-        else
-            m_eof = true;
-    }
-    m_own = std::move(rest);
-    m_pos = m_own.data();
-    m_end = m_pos + m_own.size();
-    struct stat st;
-    const bool known = ::fstat(m_fd, &st) == 0;
-    ::close(m_fd);
-    m_fd = -1;
-    if (!known) {
-        abandon();
-        return false;
-    }
-    m_dev = st.st_dev;
-    m_ino = st.st_ino;
-    m_parked = true;
-    return true;
-}
-
-bool DirectoryReader::reopen(int fd)
-{
-    struct stat st;
-    if (fd >= 0 && ::fstat(fd, &st) == 0 && st.st_dev == m_dev && st.st_ino == m_ino) {
-        m_fd = fd;
-        m_parked = false;
-        return true;
-    }
-    if (fd >= 0)
-        ::close(fd);
-    return false;
-}
-
-void DirectoryReader::abandon()
-{
-    m_pos = m_end = nullptr;
-    m_eof = true;
-    m_parked = false;
+    return std::exchange(m_fd, -1);
 }
 
 void DirectoryReader::close()

@@ -2,18 +2,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <sys/types.h>
-#include <vector>
 
 namespace corvale {
 
-// The entries of one open folder, read with getdents64 in the file system's own order.
-//
-// All readers of a walk fill one large buffer that the walker lends them. Before that buffer is
-// handed to a sub-folder, detach() moves this folder's unread entries into a buffer of its own,
-// so each entry is copied at most once and a deep path holds only the entries still to come.
-// park() frees the descriptor of a folder far up the path (reading what is left of it first);
-// reopen() takes a new descriptor for it. Used by the walking thread only.
+// The entries of one open folder, read with getdents64 in the file system's own order into a
+// buffer the caller lends, which each call of next() may overwrite. Owns the folder's descriptor.
+// Used by one thread at a time.
 class DirectoryReader
 {
 public:
@@ -41,18 +35,8 @@ public:
     // Next entry other than "." and "..", reading into `buffer` when the entries at hand are
     // used up. False at the end, or when the kernel fails to list more (what came before stays).
     bool next(Entry &entry, char *buffer, std::size_t bufferSize);
-    bool atEnd() const { return m_pos == m_end && m_eof; }
-    void detach();
-    // Reads the rest of the folder into the reader's own buffer, notes the folder's identity and
-    // closes the descriptor; `buffer` is scratch space for the reading. False when the identity
-    // cannot be had (the rest is then dropped).
-    bool park(char *buffer, std::size_t bufferSize);
-    bool isParked() const { return m_parked; }
-    // Takes `fd` as the parked folder's new descriptor if it is the same folder; closes it
-    // otherwise.
-    bool reopen(int fd);
-    // Gives up the entries still to come (a parked folder that cannot be reopened).
-    void abandon();
+    // Hands the descriptor over to the caller.
+    int release();
     void close();
 
 private:
@@ -62,10 +46,6 @@ private:
     const char *m_pos = nullptr;
     const char *m_end = nullptr;
     bool m_eof = true;
-    bool m_parked = false;
-    dev_t m_dev = 0;
-    ino_t m_ino = 0;
-    std::vector<char> m_own;
 };
 
 } // namespace corvale

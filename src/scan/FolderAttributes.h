@@ -15,7 +15,7 @@ struct FolderAttributes
     std::string name; // shown name, the kernel's bytes
     bool isDir = false;
     std::uint64_t size = 0;
-    std::uint64_t allocatedSize = 0;
+    std::uint64_t allocatedSize = 0; // disk usage, as du -B1 counts it
     std::uint64_t count = 0; // 1 for a file, the folder node's count + 1 for a folder
 
     // Against an earlier scan, while the list is compared with one.

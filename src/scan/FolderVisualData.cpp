@@ -54,6 +54,16 @@ void FolderVisualData::setClock(Clock clock)
     walk().clock = std::move(clock);
 }
 
+void FolderVisualData::setThreadCount(unsigned count)
+{
+    walk().threadCount = count;
+}
+
+unsigned FolderVisualData::threadCount() const
+{
+    return FolderWalker::threadsFor(m_walk ? m_walk->threadCount : 0);
+}
+
 void FolderVisualData::requestStop()
 {
     if (m_walk)
@@ -69,12 +79,11 @@ std::shared_ptr<FolderVisualData> FolderVisualData::visualizePath(const std::str
 {
     Walk &state = walk();
     state.stopRequested.store(false, std::memory_order_relaxed);
-    state.lastReported = state.clock();
-    state.totalReportedSize = ~std::uint64_t(0);
-    std::shared_ptr<FolderVisualData> result = FolderWalker(state).walk(path);
+    FolderWalker walker(state);
+    std::shared_ptr<FolderVisualData> result = walker.walk(path);
     // Made in every case, also after a stop.
     if (state.delegate)
-        state.delegate->updateFolderProgress(state.totalReportedSize);
+        state.delegate->updateFolderProgress(walker.itemsSeen());
     return result;
 }
 

@@ -15,9 +15,10 @@ class FolderVisualDataDelegate;
 // One folder of a walked tree, and the scanner that builds such trees.
 //
 // The object on which visualizePath() is called is the scanner: it keeps the stop flag, the
-// delegate and the walk's counters, and is not part of the result. Every node of the result is
-// a new object. The walk runs synchronously on the calling thread and builds the tree alone;
-// the only state shared with other threads during a walk is the atomic stop flag
+// delegate and the walk's settings, and is not part of the result. Every node of the result is
+// a new object. visualizePath() returns when the walk is done; it walks on the calling thread
+// and on threads of its own, which it joins before it returns. Apart from the walk's own
+// threads, the only state shared with others during a walk is the atomic stop flag
 // (requestStop() may be called from any thread). The finished tree belongs to the caller.
 // Paths are the kernel's bytes, not necessarily UTF-8.
 class FolderVisualData
@@ -38,8 +39,12 @@ public:
 
     const std::string &path() const { return m_path; }
     void setPath(std::string path) { m_path = std::move(path); }
+    // Apparent size: the length of every file below, each hard link counted where it lies.
     std::uint64_t size() const { return m_size; }
     void setSize(std::uint64_t size) { m_size = size; }
+    // Disk usage, as du -B1 counts it: the blocks of the folder itself and of every file and
+    // folder below, a file with several links counted once per walk, at the first place a
+    // one-thread walk (depth first, in listing order) meets it.
     std::uint64_t allocatedSize() const { return m_allocatedSize; }
     void setAllocatedSize(std::uint64_t size) { m_allocatedSize = size; }
     std::uint64_t count() const { return m_count; }
@@ -53,8 +58,13 @@ public:
     FolderVisualDataDelegate *delegate() const;
     void setDelegate(FolderVisualDataDelegate *delegate);
 
-    // The clock of the 5-second progress throttle; tests inject their own.
+    // The clock of the 5-second progress throttle; tests inject their own. Called on every
+    // walking thread, possibly at once.
     void setClock(Clock clock);
+    // Threads of the walks to come, the calling one included; 0 (the default) is one per core,
+    // at most FolderWalker::maxThreads. The result does not depend on it.
+    void setThreadCount(unsigned count);
+    unsigned threadCount() const;
 
 private:
     friend class FolderWalker;
@@ -70,8 +80,8 @@ public:
 private:
     Walk &walk();
 
-    // A node of a large tree is only these (88 bytes): what a walk needs on top (stop flag,
-    // delegate, clock, counter, the walk's own stack) lives in m_walk, which result nodes lack.
+    // A node of a large tree is only these (96 bytes): what a walk needs on top (stop flag,
+    // delegate, clock, settings) lives in m_walk, which result nodes lack.
     std::string m_path;
     std::uint64_t m_size = 0;
     std::uint64_t m_allocatedSize = 0;

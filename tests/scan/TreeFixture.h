@@ -1,16 +1,21 @@
 #pragma once
 
-// Folder trees for the walk's tests, made with plain system calls so that names need not be UTF-8.
+// Folder trees for the walk's tests, made with plain system calls so that names need not be
+// UTF-8, and the oracles du and find to check a walk against.
 
 #include "FolderVisualData.h"
 #include "FolderVisualDataDelegate.h"
 
 #include <QtTest>
 
+#include <atomic>
+#include <cstdio>
 #include <cstdlib>
-#include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <functional>
+#include <map>
+#include <random>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,25 +28,16 @@ namespace corvale::test {
 class TempTree
 {
 public:
-    TempTree()
-    {
-        QTemporaryDir dir(QDir::tempPath() + u"/corvale-scan-XXXXXX"_qs);
-        dir.setAutoRemove(false);
-        m_path = QFileInfo(dir.path()).canonicalFilePath().toStdString();
-    }
     ~TempTree()
     {
-        const std::string quoted = "'" + m_path + "'";
-        std::system(("chmod -R u+rwx " + quoted + " 2>/dev/null; rm -rf " + quoted).c_str());
+        std::system(("chmod -R u+rwx '" + m_path + "' 2>/dev/null; rm -rf '" + m_path + "'").c_str());
     }
-    TempTree(const TempTree &) = delete;
-    TempTree &operator=(const TempTree &) = delete;
-
     const std::string &path() const { return m_path; }
     std::string operator/(const std::string &relative) const { return m_path + "/" + relative; }
 
 private:
-    std::string m_path;
+    QTemporaryDir m_dir {QDir::tempPath() + u"/corvale-scan-XXXXXX"_qs};
+    const std::string m_path = QFileInfo(m_dir.path()).canonicalFilePath().toStdString();
 };
 
 inline void makeFolder(const std::string &path)
@@ -49,12 +45,72 @@ inline void makeFolder(const std::string &path)
     QVERIFY2(::mkdir(path.c_str(), 0755) == 0, path.c_str());
 }
 
-// Sparse: the walk counts lengths, not blocks.
-inline void makeFile(const std::string &path, std::size_t length)
+// Sparse unless `written`: no blocks on the disk for its length.
+inline void makeFile(const std::string &path, std::size_t length, bool written = false)
 {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    QVERIFY2(fd >= 0 && ::ftruncate(fd, off_t(length)) == 0, path.c_str());
+    const std::string data(written ? length : 0, 'x');
+    QVERIFY2(fd >= 0 && ::write(fd, data.data(), data.size()) == ssize_t(data.size())
+            && ::ftruncate(fd, off_t(length)) == 0,
+        path.c_str());
     ::close(fd);
+}
+
+// `folders` folders, each below the root or an earlier one, one of them named in Latin-1, with up
+// to 15 files of random lengths: a third written, the rest sparse; about every seventh a hard link
+// to any file made before, in the same folder or another; now and then a link to a folder, a
+// dangling link or a FIFO instead.
+inline void makeRandomTree(const std::string &root, int folders, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::vector<std::string> made {root};
+    std::vector<std::string> regular {root + "/f"};
+    makeFile(regular[0], 1, true);
+    for (int i = 0; i < folders; ++i) {
+        const std::string folder
+            = made[random() % made.size()] + (i == 1 ? "/caf\xe9" : "/d") + std::to_string(i);
+        makeFolder(folder);
+        made.push_back(folder);
+        for (unsigned f = 0, files = random() % 16; f < files; ++f) {
+            const std::string file = folder + "/f" + std::to_string(f);
+            if (const unsigned kind = random() % 40; kind < 6)
+                QVERIFY(::link(regular[random() % regular.size()].c_str(), file.c_str()) == 0);
+            else if (kind == 6)
+                QVERIFY(::symlink(made[random() % made.size()].c_str(), file.c_str()) == 0);
+            else if (kind == 7)
+                QVERIFY(::symlink("nowhere", file.c_str()) == 0 && ::mkfifo((file + "p").c_str(), 0644) == 0);
+            else
+                makeFile(regular.emplace_back(file), random() % 100000, random() % 3 == 0);
+        }
+    }
+}
+
+// Oracles: the "NUMBER<tab>PATH" lines a shell command prints (du's), by path.
+inline std::map<std::string, std::uint64_t> numbersByPath(const std::string &command)
+{
+    std::map<std::string, std::uint64_t> numbers;
+    if (FILE *out = ::popen((command + " 2>/dev/null").c_str(), "r")) {
+        unsigned long long number;
+        char path[16384];
+        while (std::fscanf(out, "%llu\t%16383[^\n]\n", &number, path) == 2)
+            numbers[path] = number;
+        ::pclose(out);
+    }
+    return numbers;
+}
+
+// find's count of items and sum of lengths of all but folders, below `path`.
+inline std::pair<std::uint64_t, std::uint64_t> findTotals(const std::string &path)
+{
+    const std::string sum
+        = R"( -mindepth 1 -printf '%y %s\n' | awk '{n++} $1!="d" {s+=$2} END {printf "%d\tn\n%.0f\ts\n", n, s}')";
+    auto totals = numbersByPath("find '" + path + "'" + sum);
+    return {totals["n"], totals["s"]};
+}
+
+inline int openDescriptors()
+{
+    return int(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
 }
 
 // Records every report and calls `onReport` after it, on whatever thread it comes.
@@ -70,22 +126,36 @@ struct ProgressRecorder : FolderVisualDataDelegate
     std::function<void()> onReport;
 };
 
-// A clock that moves on by `step` each time the walk looks at it.
+// A clock that moves on by `step` each time a walking thread looks at it.
 inline FolderVisualData::Clock steppingClock(std::chrono::nanoseconds step)
 {
-    auto calls = std::make_shared<int>(0);
+    auto calls = std::make_shared<std::atomic<int>>(0);
     return [step, calls] { return std::chrono::steady_clock::time_point {} + step * (*calls)++; };
 }
 
 inline const FolderVisualData *childNamed(const FolderVisualData &node, const std::string &name)
 {
-    if (node.children()) {
-        for (const auto &child : *node.children()) {
-            if (child->path() == node.path() + "/" + name)
-                return child.get();
-        }
+    for (const auto &child : *node.children()) {
+        if (child->path() == node.path() + "/" + name)
+            return child.get();
     }
     return nullptr;
+}
+
+// Where two trees first differ in a path, a total or the order of children; empty if nowhere.
+inline std::string treeDifference(const FolderVisualData &a, const FolderVisualData &b)
+{
+    std::vector<std::pair<const FolderVisualData *, const FolderVisualData *>> todo {{&a, &b}};
+    while (!todo.empty()) {
+        const auto [x, y] = todo.back();
+        todo.pop_back();
+        if (x->path() != y->path() || x->size() != y->size() || x->allocatedSize() != y->allocatedSize()
+            || x->count() != y->count() || x->children()->size() != y->children()->size())
+            return x->path() + " | " + y->path();
+        for (std::size_t i = 0; i < x->children()->size(); ++i)
+            todo.emplace_back((*x->children())[i].get(), (*y->children())[i].get());
+    }
+    return {};
 }
 
 } // namespace corvale::test

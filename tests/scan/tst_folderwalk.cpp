@@ -1,86 +1,129 @@
-// What a walk finds: sizes, counts and children for the kinds of entries a folder can hold.
+// What a walk finds: sizes, disk usage, counts and children for the kinds of entries a folder
+// can hold, the same with any number of threads; and trees beyond what a simple walk survives.
 
 #include "FolderWalker.h"
+#include "MountPoints.h"
 #include "TreeFixture.h"
 
+#include <dirent.h>
+#include <pthread.h>
+#include <sys/resource.h>
 #include <sys/vfs.h>
 
 using namespace corvale;
 using namespace corvale::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+// `levels` nested folders below `root`, each holding a one-byte file and `leaves` empty folders
+// more, made relative to descriptors as the paths outgrow PATH_MAX. The chain goes on in the
+// folder listed first, so that every level has folders left to walk while the walk is deeper
+// down. Its names go to `chain`.
+void makeChain(const std::string &root, int levels, int leaves, std::vector<std::string> &chain)
+{
+    int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (int level = 0; level < levels; ++level) {
+        for (int folder = 0; folder <= leaves; ++folder)
+            QVERIFY(::mkdirat(fd, ("d" + std::to_string(level * (leaves + 1) + folder)).c_str(), 0755) == 0);
+        DIR *listing = ::fdopendir(::dup(fd));
+        dirent *entry;
+        while ((entry = ::readdir(listing)) && entry->d_name[0] != 'd') { }
+        chain.push_back(entry->d_name);
+        ::closedir(listing);
+        const int child = ::openat(fd, chain.back().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = child;
+        const int file = ::openat(fd, "f", O_WRONLY | O_CREAT, 0644);
+        QVERIFY(file >= 0 && ::write(file, "x", 1) == 1);
+        ::close(file);
+    }
+    ::close(fd);
+}
+
+// Runs `job` on a thread with a 512 KiB stack.
+bool onSmallStack(std::function<void()> job)
+{
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, 512 * 1024);
+    pthread_t thread;
+    auto run = [](void *f) -> void * {
+        (*static_cast<std::function<void()> *>(f))();
+        return nullptr;
+    };
+    const bool made = ::pthread_create(&thread, &attributes, run, &job) == 0;
+    if (made)
+        ::pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attributes);
+    return made;
+}
+
+} // namespace
 
 class TestFolderWalk : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void sizesAndCountsAddUp()
+    void foldersThatCannotBeWalked()
     {
+        // Nothing for an empty path, though the final report comes; a node without a path for
+        // one that cannot be resolved; a FIFO is a folder that cannot be opened (not a hang).
         TempTree tree;
         FolderVisualData scanner;
         ProgressRecorder progress;
         scanner.setDelegate(&progress);
         QVERIFY(!scanner.visualizePath(""));
-        QCOMPARE(progress.reports.size(), 1u); // the final report comes in every case
-        // A folder that cannot be resolved is a node without a path, with nothing in it.
-        auto root = scanner.visualizePath(tree / "missing");
-        QVERIFY(root && root->path().empty());
-        QCOMPARE(root->count(), 0u);
-        QCOMPARE(root->size(), 0u);
-        root = scanner.visualizePath(tree.path());
-        QVERIFY(root->children() && root->children()->empty());
-        QCOMPARE(root->size(), 0u);
-
-        makeFile(tree / "a", 10);
-        makeFile(tree / "b", 20);
+        QCOMPARE(progress.reports.size(), 1u);
+        QVERIFY(::mkfifo((tree / "fifo").c_str(), 0644) == 0);
+        for (const std::string &path : {tree / "missing", tree / "fifo"}) {
+            auto root = scanner.visualizePath(path);
+            QCOMPARE(root->path(), path.back() == 'o' ? path : std::string());
+            QVERIFY(root->count() == 0 && root->size() == 0 && root->children()->empty());
+        }
+        // Only the chosen path itself is resolved, links, dots and all.
         makeFolder(tree / "sub");
-        makeFile(tree / "sub/c", 5);
-        progress.reports.clear();
-        root = scanner.visualizePath(tree.path());
-        QCOMPARE(root->path(), tree.path());
-        QCOMPARE(root->size(), 35u);
-        QCOMPARE(root->count(), 4u);
-        QCOMPARE(root->children()->size(), 1u);
-        const auto &sub = root->children()->front();
-        QCOMPARE(sub->path(), tree / "sub");
-        QCOMPARE(sub->size(), 5u);
-        QCOMPARE(sub->count(), 1u);
-        QVERIFY(sub->children() && sub->children()->empty());
-        // A quick walk makes one report, the final one, an item count equal to the root's.
-        QCOMPARE(progress.reports, std::vector<std::uint64_t> {4});
-        // Result nodes carry no scanner state.
-        QVERIFY(!sub->delegate() && !sub->stopRequested());
-
-        // Hidden files and hard links count where they lie.
-        makeFile(tree / "sub/.hidden", 7);
-        QVERIFY(::link((tree / "a").c_str(), (tree / "sub/hardlink").c_str()) == 0);
-        root = scanner.visualizePath(tree.path());
-        QCOMPARE(root->size(), 35u + 7 + 10);
-        QCOMPARE(root->count(), 6u);
-        QCOMPARE(root->children()->front()->count(), 3u);
-        QCOMPARE(progress.reports.back(), 6u);
+        makeFile(tree / "sub/f", 5);
+        QVERIFY(::symlink("sub", (tree / "link").c_str()) == 0);
+        auto root = scanner.visualizePath(tree / "link/./../link/");
+        QCOMPARE(root->path(), tree / "sub");
+        QCOMPARE(root->size(), 5u);
     }
 
-    void linksAreNeverFollowed()
+    void totalsAreWhatFindAndDuCount()
     {
+        // Lengths and items are find's: a link is an item of its own length, never followed, a
+        // file with several links counts in full where each lies. Every folder's disk usage is
+        // du's, whose walk meets a multi-linked file first where a one-thread walk in listing
+        // order does. Any number of threads, any listing without entry types: the same tree.
+        // A quick walk makes one report, the final one, an item count equal to the root's.
         TempTree tree;
-        makeFolder(tree / "target");
-        makeFile(tree / "target/big", 1000000);
-        const std::string link = tree / "target";
-        QVERIFY(::symlink(link.c_str(), (tree / "link").c_str()) == 0);
-        QVERIFY(::symlink("nowhere", (tree / "dangling").c_str()) == 0);
-
+        makeRandomTree(tree.path(), 300, 7);
         FolderVisualData scanner;
-        auto root = scanner.visualizePath(tree.path());
-        QVERIFY(root);
-        // Each link is one item of its own length (its target's text); the target is walked once.
-        QCOMPARE(root->count(), 4u);
-        QCOMPARE(root->size(), 1000000u + link.size() + std::string("nowhere").size());
-        QCOMPARE(root->children()->size(), 1u);
-
-        // Only the chosen path itself is resolved, links, dots and all.
-        root = scanner.visualizePath(tree / "link/./../link/");
-        QCOMPARE(root->path(), tree / "target");
-        QCOMPARE(root->size(), 1000000u);
+        scanner.setThreadCount(1);
+        ProgressRecorder progress;
+        scanner.setDelegate(&progress);
+        const auto root = scanner.visualizePath(tree.path());
+        QCOMPARE(progress.reports, std::vector {root->count()});
+        QCOMPARE(std::pair(root->count(), root->size()), findTotals(tree.path()));
+        const auto du = numbersByPath("du -B1 '" + tree.path() + "'");
+        QCOMPARE(du.size(), 301u);
+        std::vector<const FolderVisualData *> todo {root.get()};
+        while (!todo.empty()) {
+            const FolderVisualData *node = todo.back();
+            todo.pop_back();
+            QVERIFY2(
+                du.count(node->path()) && node->allocatedSize() == du.at(node->path()), node->path().c_str());
+            for (const auto &child : *node->children())
+                todo.push_back(child.get());
+        }
+        for (unsigned threads : {1u, 2u, 3u, 16u}) {
+            scanner.setThreadCount(threads);
+            FolderWalker::setIgnoreEntryTypes(scanner, threads == 1);
+            for (int round = 0; round < 4; ++round)
+                QCOMPARE(treeDifference(*scanner.visualizePath(tree.path()), *root), std::string());
+        }
     }
 
     void unreadableSubFolderIsAnEmptyChild()
@@ -89,52 +132,35 @@ private slots:
             QSKIP("root reads any folder, so a refused folder cannot be made; run as a normal user");
         TempTree tree;
         makeFolder(tree / "locked");
-        makeFile(tree / "locked/secret", 100);
+        makeFile(tree / "locked/secret", 100000, true);
         makeFile(tree / "open", 4);
         QVERIFY(::chmod((tree / "locked").c_str(), 0) == 0);
-
         FolderVisualData scanner;
         ProgressRecorder progress;
         scanner.setDelegate(&progress);
         auto root = scanner.visualizePath(tree.path());
         const FolderVisualData *locked = childNamed(*root, "locked");
-        QVERIFY(locked);
-        QCOMPARE(locked->size(), 0u);
-        QCOMPARE(locked->count(), 0u);
-        QVERIFY(locked->children() && locked->children()->empty());
+        QVERIFY(locked->size() == 0 && locked->count() == 0 && locked->children()->empty());
         QCOMPARE(root->count(), 2u);
         QCOMPARE(root->size(), 4u);
         QCOMPARE(progress.reports.back(), 2u);
-    }
-
-    void specialFilesAndUnknownEntryTypes()
-    {
-        // A FIFO nobody writes to would block whoever opens it for reading. Some file systems
-        // answer DT_UNKNOWN: the walk then asks each entry's type itself, with the same result.
-        TempTree tree;
-        makeFolder(tree / "a");
-        makeFolder(tree / "a/b");
-        makeFile(tree / "a/b/f", 11);
-        QVERIFY(::mkfifo((tree / "a/fifo").c_str(), 0644) == 0);
-        QVERIFY(::symlink("a", (tree / "link").c_str()) == 0);
-        for (bool ignoreTypes : {false, true}) {
-            FolderVisualData scanner;
-            FolderWalker::setIgnoreEntryTypes(scanner, ignoreTypes);
-            auto root = scanner.visualizePath(tree.path());
-            QVERIFY(root);
-            QCOMPARE(root->count(), 5u);
-            QCOMPARE(root->size(), 11u + 1);
-            QCOMPARE(root->children()->front()->children()->front()->path(), tree / "a/b");
-
-            // Chosen directly, a FIFO is a folder that cannot be opened, not a hang.
-            root = scanner.visualizePath(tree / "a/fifo");
-            QCOMPARE(root->path(), tree / "a/fifo");
-            QCOMPARE(root->count(), 0u);
-        }
+        // Its own blocks count, as du counts them, though it cannot be listed.
+        QVERIFY(locked->allocatedSize() > 0);
+        QCOMPARE(root->allocatedSize(), numbersByPath("du -s -B1 '" + tree.path() + "'")[tree.path()]);
     }
 
     void kernelFileSystemsAreNotWalked()
     {
+        // The mount table tells where one may begin; without one, anywhere.
+        const std::string table = "22 1 0:21 / /proc rw,nosuid - proc proc rw\n"
+                                  "40 23 0:50 / /home/ann/my\\040disk rw - ext4 /dev/sdb1 rw\n"
+                                  "42 23 0:52 / /home/annex rw - tmpfs tmpfs rw\n";
+        MountPoints below("/home/ann", table);
+        QVERIFY(below.mayBeMountPoint("/home/ann/my disk"));
+        QVERIFY(!below.mayBeMountPoint("/home/annex") && !below.mayBeMountPoint("/home/ann/other"));
+        QVERIFY(MountPoints("/", table).mayBeMountPoint("/proc"));
+        QVERIFY(MountPoints("/", "").mayBeMountPoint("/anything"));
+
         struct statfs info;
         if (::statfs("/proc", &info) != 0 || info.f_type != 0x9fa0)
             QSKIP("/proc is not mounted here");
@@ -142,18 +168,74 @@ private slots:
         // /proc/kcore alone would claim 128 TB.
         auto root = scanner.visualizePath("/proc/self/..");
         QCOMPARE(root->path(), std::string("/proc"));
-        QCOMPARE(root->count(), 0u);
-        QCOMPARE(root->size(), 0u);
-        QVERIFY(root->children() && root->children()->empty());
+        QVERIFY(root->count() == 0 && root->size() == 0 && root->children()->empty());
 
         // Below a walked folder, such a mount is a folder that cannot be opened: one item.
         if (::statfs("/dev/pts", &info) != 0 || info.f_type != 0x1cd1)
             QSKIP("/dev/pts is not a devpts mount here");
         root = scanner.visualizePath("/dev");
         const FolderVisualData *pts = childNamed(*root, "pts");
-        QVERIFY(pts);
-        QCOMPARE(pts->count(), 0u);
-        QCOMPARE(pts->size(), 0u);
+        QVERIFY(pts && pts->count() == 0 && pts->size() == 0);
+    }
+
+    void deepTreesOnFewDescriptors_data()
+    {
+        QTest::addColumn<int>("levels");
+        QTest::addColumn<int>("leaves");
+        QTest::addColumn<unsigned>("threads");
+        // Paths over 10 kB: one stack frame or one descriptor per level would not do.
+        QTest::newRow("chain past PATH_MAX") << 5000 << 0 << 2u;
+        // More folders with sub-folders left to walk than may keep their descriptors.
+        QTest::newRow("deep and wide") << 150 << 3 << 1u;
+        QTest::newRow("deep and wide, 4 threads") << 150 << 3 << 4u;
+    }
+
+    void deepTreesOnFewDescriptors()
+    {
+        QFETCH(int, levels);
+        QFETCH(int, leaves);
+        QFETCH(unsigned, threads);
+        TempTree tree;
+        std::vector<std::string> chain;
+        makeChain(tree.path(), levels, leaves, chain);
+        FolderVisualData scanner;
+        scanner.setThreadCount(threads);
+        ProgressRecorder watch; // with the stepping clock, every folder entered reports
+        int most = 0;
+        watch.onReport = [&] { most = std::max(most, openDescriptors()); };
+        scanner.setDelegate(&watch);
+        scanner.setClock(steppingClock(6s));
+
+        // On a 512 KiB stack with 256 descriptors allowed.
+        const int before = openDescriptors();
+        rlimit saved;
+        QVERIFY(::getrlimit(RLIMIT_NOFILE, &saved) == 0);
+        rlimit lowered = saved;
+        lowered.rlim_cur = 256;
+        QVERIFY(::setrlimit(RLIMIT_NOFILE, &lowered) == 0);
+        std::shared_ptr<FolderVisualData> result;
+        const bool walked = onSmallStack([&] { result = scanner.visualizePath(tree.path()); });
+        ::setrlimit(RLIMIT_NOFILE, &saved);
+        QVERIFY(walked && result);
+        QCOMPARE(result->count(), std::uint64_t(levels * (2 + leaves)));
+        QCOMPARE(result->size(), std::uint64_t(levels));
+        QVERIFY2(most - before <= int(FolderWalker::maxHeldFolders + 2 * threads + 1),
+            std::to_string(most).c_str());
+        // One thread alone uses up what may be kept, and goes on from the root.
+        QVERIFY2(
+            threads > 1 || most - before >= int(FolderWalker::maxHeldFolders), std::to_string(most).c_str());
+        QCOMPARE(openDescriptors(), before);
+
+        const FolderVisualData *node = result.get();
+        std::string path = tree.path();
+        for (const std::string &name : chain) {
+            node = childNamed(*node, name);
+            path += "/" + name;
+        }
+        QCOMPARE(node->path(), path);
+        QCOMPARE(node->count(), 1u);
+        // Letting go of the tree must not take a stack frame per level either.
+        QVERIFY(onSmallStack([&] { result.reset(); }));
     }
 };
 

@@ -3,17 +3,12 @@
 #include "TreeFixture.h"
 
 #include <future>
+#include <set>
 #include <thread>
 
 using namespace corvale;
 using namespace corvale::test;
 using namespace std::chrono_literals;
-
-namespace {
-
-constexpr std::uint64_t allOnes = ~std::uint64_t(0);
-
-} // namespace
 
 class TestWalkProgress : public QObject
 {
@@ -24,78 +19,104 @@ private slots:
     {
         // Every folder entered after more than 5 s reports the items seen before it; the counter
         // starts at all ones, so the chosen folder's own report wraps. Files never report.
+        constexpr std::uint64_t allOnes = ~std::uint64_t(0);
         TempTree tree;
         makeFolder(tree / "d1");
         makeFolder(tree / "d1/d2");
-        for (int i = 0; i < 1000; ++i)
+        for (int i = 0; i < 100; ++i)
             makeFile(tree / ("d1/d2/f" + std::to_string(i)), 100);
         FolderVisualData scanner;
+        scanner.setThreadCount(1);
         ProgressRecorder progress;
         scanner.setDelegate(&progress);
         scanner.setClock(steppingClock(6s));
-        QCOMPARE(scanner.visualizePath(tree.path())->size(), 100000u);
-        QCOMPARE(progress.reports, (std::vector<std::uint64_t> {allOnes, 0, 1, 1002}));
+        QCOMPARE(scanner.visualizePath(tree.path())->size(), 10000u);
+        QCOMPARE(progress.reports, (std::vector<std::uint64_t> {allOnes, 0, 1, 102}));
 
-        // The clock reads 0 when the walk starts and `later` ever after: exactly 5 s is not enough.
-        auto clockAt = [](std::chrono::nanoseconds later) {
+        // The clock reads 0 when the walk starts and `later` ever after: exactly 5 s is not enough;
+        // just past 5 s, the chosen folder reports, and then 5 s must pass again.
+        for (const auto later : {5s + 0ns, 5s + 1ns}) {
+            progress.reports.clear();
             auto started = std::make_shared<bool>(false);
-            return [later, started] {
+            scanner.setClock([later, started] {
                 return std::chrono::steady_clock::time_point {}
                 + (std::exchange(*started, true) ? later : 0ns);
-            };
-        };
-        progress.reports.clear();
-        scanner.setClock(clockAt(5s));
-        QVERIFY(scanner.visualizePath(tree.path()));
-        QCOMPARE(progress.reports, std::vector<std::uint64_t> {1002});
-        // Just past 5 s: one report on entering the chosen folder, then 5 s must pass again.
-        progress.reports.clear();
-        scanner.setClock(clockAt(5s + 1ns));
-        QVERIFY(scanner.visualizePath(tree.path()));
-        QCOMPARE(progress.reports, (std::vector<std::uint64_t> {allOnes, 1002}));
+            });
+            QVERIFY(scanner.visualizePath(tree.path()));
+            QCOMPARE(progress.reports,
+                (later == 5s ? std::vector<std::uint64_t> {102} : std::vector {allOnes, 102ul}));
+        }
     }
 
     void stopFromAnotherThread()
     {
-        // 20 x 10 folders of 100 files: the stop lands deep inside the walk.
         TempTree tree;
-        for (int a = 0; a < 20; ++a) {
-            const std::string outer = tree / ("a" + std::to_string(a));
-            makeFolder(outer);
-            for (int b = 0; b < 10; ++b) {
-                const std::string inner = outer + "/b" + std::to_string(b);
-                makeFolder(inner);
-                for (int f = 0; f < 100; ++f)
-                    makeFile(inner + "/f" + std::to_string(f), 1);
-            }
-        }
+        makeRandomTree(tree.path(), 1500, 11);
+        const int descriptors = openDescriptors();
         FolderVisualData scanner;
-        // At its 100th report, the walk hands control to the test thread and waits for the stop.
-        ProgressRecorder delegate;
+        scanner.setThreadCount(1);
+        ProgressRecorder progress;
+        scanner.setDelegate(&progress);
+        const auto started = std::chrono::steady_clock::now();
+        const auto full = scanner.visualizePath(tree.path());
+        const auto oneThread = std::chrono::steady_clock::now() - started;
+
+        // One thread: at its 100th report the walk hands control to the test thread and waits
+        // for the stop. The final report still comes, with the items seen until the stop: those
+        // before the folder being entered and the folder itself, whose first entry notices it.
         std::promise<void> reached, stopped;
-        delegate.onReport = [&] {
-            if (delegate.reports.size() == 100) {
+        progress.reports.clear();
+        progress.onReport = [&] {
+            if (progress.reports.size() == 100) {
                 reached.set_value();
                 stopped.get_future().wait();
             }
         };
-        scanner.setDelegate(&delegate);
         scanner.setClock(steppingClock(6s));
-
-        std::shared_ptr<FolderVisualData> result = std::make_shared<FolderVisualData>();
+        std::shared_ptr<FolderVisualData> result = full;
         std::thread walker([&] { result = scanner.visualizePath(tree.path()); });
         reached.get_future().wait();
         scanner.requestStop();
         QVERIFY(scanner.stopRequested());
         stopped.set_value();
         walker.join();
-
         QVERIFY(!result);
-        // The final report still comes: the items seen until the stop, that is those before the
-        // folder being entered and the folder itself, whose first entry notices the stop.
-        QCOMPARE(delegate.reports.size(), 101u);
-        QCOMPARE(delegate.reports.back(), delegate.reports[99] + 1);
-        QVERIFY(delegate.reports.back() < 20u * 10 * 101 + 20);
+        QCOMPARE(progress.reports.size(), 101u);
+        QCOMPARE(progress.reports.back(), progress.reports[99] + 1);
+
+        // Several threads, stopped at random moments or not at all: nothing or the whole tree
+        // comes back, and no descriptor stays open. Reports come one at a time, from the walking
+        // threads only, and their count grows; the last is exact.
+        std::mt19937 random(1);
+        std::atomic<int> inside = 0;
+        bool overlapped = false;
+        std::set<std::thread::id> reporters;
+        progress.onReport = [&] {
+            overlapped |= ++inside != 1;
+            reporters.insert(std::this_thread::get_id());
+            --inside;
+        };
+        int stops = 0;
+        for (int round = 0; round < 60; ++round) {
+            scanner.setThreadCount(2 + round % 3);
+            progress.reports.clear();
+            walker = std::thread([&] { result = scanner.visualizePath(tree.path()); });
+            if (round % 6) {
+                std::this_thread::sleep_for(oneThread * (random() % 100) / 100);
+                scanner.requestStop();
+            }
+            walker.join();
+            QVERIFY(std::is_sorted(progress.reports.begin() + 1, progress.reports.end()));
+            QVERIFY(progress.reports.back() <= full->count());
+            if (result) {
+                QCOMPARE(treeDifference(*result, *full), std::string());
+                QCOMPARE(progress.reports.back(), full->count());
+            }
+            stops += !result;
+            QCOMPARE(openDescriptors(), descriptors);
+        }
+        QVERIFY2(stops > 10, std::to_string(stops).c_str());
+        QVERIFY(!overlapped && reporters.size() > 1 && !reporters.count(std::this_thread::get_id()));
     }
 
     void stopBeforeTheWalkIsCleared()
