@@ -40,16 +40,16 @@ using Entry = std::shared_ptr<FolderAttributes>;
 class ScriptedChooser : public FolderChooser
 {
 public:
-    std::optional<QByteArray> chooseFolder(QWidget *) override
+    std::optional<QByteArray> chooseFolder(QWidget *, const QByteArray &start) override
     {
-        ++asked;
+        starts << start;
         const QByteArray answer = answers.empty() ? QByteArray() : answers.front();
         if (!answers.empty())
             answers.pop_front();
         return answer.isNull() ? std::nullopt : std::optional<QByteArray>(answer);
     }
     std::deque<QByteArray> answers;
-    int asked = 0;
+    QList<QByteArray> starts; // where each time it was asked to open
 };
 
 // Records each alert and answers it; with no answer queued, the first button.
@@ -75,7 +75,9 @@ class RecordingFileManager : public FileManager
 {
 public:
     void showItems(const QList<QByteArray> &paths) override { calls.append(paths); }
+    void openItem(const QByteArray &path, bool isFolder) override { opened.append({path, isFolder}); }
     QList<QList<QByteArray>> calls;
+    QList<std::pair<QByteArray, bool>> opened;
 };
 
 // A file of `size` bytes, sparse (so gigabytes cost no disk), with its folders.

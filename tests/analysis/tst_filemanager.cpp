@@ -71,7 +71,7 @@ private Q_SLOTS:
     {
         StorageWindowController controller;
         for (QMenu *menu : {controller.stackedMenu(), controller.fileTableMenu()})
-            QCOMPARE(menu->actions().value(0)->text(), QStringLiteral("Show in File Manager"));
+            QCOMPARE(menu->actions().value(1)->text(), QStringLiteral("Show in File Manager"));
     }
 
     // Where no file manager answers on the bus, the folder goes to the desktop's application for
