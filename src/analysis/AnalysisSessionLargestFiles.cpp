@@ -79,6 +79,7 @@ void AnalysisSession::findLargestFiles(const QByteArray &folder)
     closeLargestFiles();
     m_largestFolder = folder;
     m_largestSearching = true;
+    m_changes.largest = true;
     m_largestFilesModel->setMeasure(m_measure);
     m_largestFilesModel->setFolderBase(m_rootPath);
     m_largestScanner = std::make_shared<FolderVisualData>();
@@ -95,6 +96,7 @@ void AnalysisSession::stopLargestFiles()
 
 void AnalysisSession::closeLargestFiles()
 {
+    const ChangeBatch batch(*this);
     stopLargestFiles();
     m_largestScanner.reset();
     ++m_largestNumber;

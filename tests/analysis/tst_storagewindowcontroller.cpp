@@ -178,8 +178,8 @@ private Q_SLOTS:
     }
 
     // The chooser opens in the home folder, then in the folder analysed last; cancelled, it keeps
-    // the result; refresh walks the same folder without asking; a new folder empties the rows and
-    // the list before its walk.
+    // the result; refresh walks the same folder without asking and opens the same folders again as
+    // far as they are still there; a new folder empties the rows and the list before its walk.
     void theChooserAndRefresh()
     {
         runToResult(m_dirA.path());
@@ -191,12 +191,24 @@ private Q_SLOTS:
         QCOMPARE(s().runNumber(), run);
         verifyResult(m_a, QStringLiteral("300 bytes · Items: 5"));
 
+        clickSector(0, "sub");
+        clickSector(1, "deeper");
         QVERIFY(makeFile(m_dirA.filePath(QStringLiteral("extra.bin")), 0));
         click("refreshButton");
         settle();
         QCOMPARE(m_chooser->starts.size(), 2);
         verifyResult(m_a, QStringLiteral("300 bytes · Items: 6"));
         QVERIFY(QFile::remove(m_dirA.filePath(QStringLiteral("extra.bin"))));
+        QCOMPARE(rowPaths(), (QList<QByteArray> {m_a, m_a + "/sub", m_a + "/sub/deeper"}));
+        QVERIFY(cell(2) && sector(0, "sub")->isSelected() && sector(1, "deeper")->isSelected());
+        QCOMPARE(names(s().directoryItems()), QStringList {"c.bin"});
+        QDir dir(m_dirA.path());
+        QVERIFY(dir.rename("sub/deeper", "sub/moved"));
+        click("refreshButton");
+        settle();
+        QVERIFY(dir.rename("sub/moved", "sub/deeper"));
+        QCOMPARE(rowPaths(), (QList<QByteArray> {m_a, m_a + "/sub"}));
+        QCOMPARE(names(s().directoryItems()), (QStringList {"moved", "b.bin"}));
 
         startHeld("selectFolderButton", m_b);
         QVERIFY(s().rows().empty() && s().directoryItems().empty());
