@@ -139,6 +139,8 @@ void AnalysisSession::updateFolder()
     m_trashActionsRunning = 0;
     m_trashedWhileSaving.clear();
     m_reclaimedSpace = 0;
+    m_reclaimedDiskSpace = 0;
+    m_reclaimedLinkedSpace = 0;
     m_changes.counts = true;
 
     ++m_runNumber;
