@@ -114,8 +114,6 @@ private slots:
         QVERIFY(!momentary.isOn());
         QTest::keyClick(&momentary, Qt::Key_Return);
         QTRY_COMPARE(clicked.size(), 2);
-        QTest::keyClick(&momentary, Qt::Key_Enter);
-        QTRY_COMPARE(clicked.size(), 3);
         QTRY_VERIFY(!momentary.isOn());
     }
 
@@ -167,17 +165,11 @@ private slots:
             {"left", P::ImageLeft, "", {8, 22, 16, 16}, {52, 23, 40, 14}},
             {"left, hug", P::ImageLeft, "h", {14, 22, 16, 16}, {46, 23, 40, 14}},
             {"right", P::ImageRight, "", {76, 22, 16, 16}, {8, 23, 40, 14}},
-            {"below", P::ImageBelow, "", {42, 36, 16, 16}, {30, 8, 40, 14}},
             {"below, hug", P::ImageBelow, "h", {42, 37, 16, 16}, {30, 7, 40, 14}},
-            {"above, hug", P::ImageAbove, "h", {42, 7, 16, 16}, {30, 39, 40, 14}},
             {"image only", P::ImageOnly, "", {42, 22, 16, 16}, {}},
-            {"overlaps", P::ImageOverlaps, "", {42, 22, 16, 16}, {30, 23, 40, 14}},
-            {"no image position", P::NoImage, "", {}, {30, 23, 40, 14}},
             {"trailing, hug", P::ImageTrailing, "h", {70, 22, 16, 16}, {14, 23, 40, 14}},
             {"leading, right-to-left", P::ImageLeading, "r", {76, 22, 16, 16}, {8, 23, 40, 14}},
-            {"unknown position", 9, "", {0, 0, 16, 16}, {0, 0, 40, 14}},
             {"no image keeps its side", P::ImageLeft, "n", {}, {52, 23, 40, 14}},
-            {"no image, hug", P::ImageLeft, "hn", {}, {38, 23, 40, 14}},
             {"no title, hug", P::ImageLeft, "ht", {34, 22, 16, 16}, {}},
             {"halves round away from zero, title width up", P::ImageOverlaps, "", {43, 23, 16, 16},
                 {30, 23, 41, 15}, {101, 61}, {40.2, 14.5}},
