@@ -90,28 +90,6 @@ private Q_SLOTS:
             child(c, "vibrantHR1")->palette().color(QPalette::Window), c.palette().color(QPalette::Window));
     }
 
-    void maskImages_data()
-    {
-        QTest::addColumn<qreal>("scale");
-        QTest::addColumn<QSize>("pixels");
-        QTest::addColumn<bool>("cornerInsetOpaque"); // the pixel at (2, 2)
-        // Radius 6 at scale 1 reaches (2, 2); radius 12 at scale 2 cuts it away.
-        QTest::newRow("scale 2") << 2.0 << QSize(200, 100) << false;
-        QTest::newRow("fractional pixels are cut") << 1.25 << QSize(125, 62) << true;
-    }
-    void maskImages()
-    {
-        QFETCH(qreal, scale);
-        QFETCH(QSize, pixels);
-        const QImage image = StorageWindowController::maskedImage(QSizeF(100, 50), 6, scale);
-        QCOMPARE(image.size(), pixels);
-        QCOMPARE(image.devicePixelRatio(), scale > 0 ? scale : 1.0);
-        QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
-        QCOMPARE(qAlpha(image.pixel(pixels.width() - 1, pixels.height() - 1)), 0);
-        QCOMPARE(image.pixel(pixels.width() / 2, pixels.height() / 2), qRgba(0, 0, 0, 255));
-        QTEST(qAlpha(image.pixel(2, 2)) > 128, "cornerInsetOpaque");
-    }
-
     // The panels stay clipped to their own size as they change it.
     void maskFollowsThePanels()
     {
