@@ -72,46 +72,40 @@ private slots:
             qAbs(cubeScale(view, cube) - scale) < 1e-3, qPrintable(QString::number(cubeScale(view, cube))));
     }
 
-    void stopAndStartKeepThePhase()
+    // Stopped or hidden, the spinner runs no frame timer; started again, it goes on where it stopped.
+    void stopAndHideIdleTheTimerAndKeepThePhase()
     {
         ManualClock clock;
         QWidget container;
         auto *view = new OrvSpinnerView(10, Qt::black, 37.0, &container);
         view->setClock(&clock);
+        QVERIFY(!frameTimerRuns(*view)); // not yet on screen
         container.show();
+        QVERIFY(frameTimerRuns(*view));
         clock.advance(1.0);
         const double atStop = cubeScale(*view);
         view->stopAnimating();
-        QVERIFY(view->isHidden());
+        QVERIFY(view->isHidden() && !frameTimerRuns(*view));
         clock.advance(100);
         view->stopAnimating(); // a second stop changes nothing
         QCOMPARE(cubeScale(*view), atStop);
         view->startAnimating();
-        QVERIFY(view->isVisible());
+        QVERIFY(view->isVisible() && frameTimerRuns(*view));
         QCOMPARE(cubeScale(*view), atStop);
         clock.advance(0.2);
         view->startAnimating(); // nor does a second start
         QVERIFY(qAbs(cubeScale(*view) - 0.5) < 1e-3); // 1.2 s into the cycle, not 0.2 s
-    }
-
-    void noFrameTimerWhileStoppedOrHidden()
-    {
-        QWidget container;
-        auto *view = new OrvSpinnerView(10, Qt::black, 37.0, &container);
-        QVERIFY(!frameTimerRuns(*view)); // not yet on screen
-        container.show();
-        QVERIFY(frameTimerRuns(*view));
-        view->setHidesWhenStopped(false);
-        view->stopAnimating();
-        QVERIFY(view->isVisible());
-        QVERIFY(!frameTimerRuns(*view));
-        view->startAnimating();
         container.hide();
         QVERIFY(!frameTimerRuns(*view));
         container.show();
         QVERIFY(frameTimerRuns(*view));
         view->hide();
         QVERIFY(!frameTimerRuns(*view));
+        // Left visible when stopped, it still runs none.
+        view->show();
+        view->setHidesWhenStopped(false);
+        view->stopAnimating();
+        QVERIFY(view->isVisible() && !frameTimerRuns(*view));
     }
 };
 
