@@ -80,7 +80,9 @@ class TestScanFile : public QObject
     Q_OBJECT
 
 private slots:
-    void exportsOpenWithTheWalksTotals_data()
+    // A tool's export opens with the walk's totals, what Corvale writes reads back the same, and
+    // the tool opens it.
+    void exportsAndSavesAgreeWithTheWalkAndTheTools_data()
     {
         QTest::addColumn<QString>("tool");
         QTest::addColumn<int>("chain");
@@ -88,28 +90,50 @@ private slots:
         QTest::newRow("ncdu") << "ncdu" << 2500;
         QTest::newRow("gdu") << "gdu" << 40;
     }
-    void exportsOpenWithTheWalksTotals()
+    void exportsAndSavesAgreeWithTheWalkAndTheTools()
     {
         QFETCH(QString, tool);
         QFETCH(int, chain);
+        TempTree tree;
+        makeAwkwardTree(tree, chain);
+        const std::string exported = tree.path() + ".json", saved = tree.path() + ".saved.json";
+        const auto removeScans = qScopeGuard([&] {
+            ::unlink(exported.c_str());
+            ::unlink(saved.c_str());
+        });
+        FolderVisualData scanner;
+        const auto walked = scanner.visualizePath(tree.path());
+
+        // A walked tree keeps no files: each folder's become one summary entry, totals intact.
+        ScanMetadata metadata;
+        metadata.timestamp = 1700000000;
+        ScanFileError error;
+        QVERIFY(ScanFileWriter::write(saved, *walked, nullptr, metadata, error));
+        const ScanFile fromWalk = readOrFail(saved);
+        QVERIFY(fromWalk.root);
+        QCOMPARE(treeDifference(*fromWalk.root, *walked), std::string());
+        QVERIFY(!fromWalk.files.listsFiles());
+        QCOMPARE(fromWalk.metadata.timestamp, metadata.timestamp);
+        QCOMPARE(fromWalk.files.folder(*fromWalk.root)->unlistedCount, 6u);
+
         const QString program = installed(tool);
         if (program.isEmpty())
             QSKIP(qPrintable(tool + " is not installed (Debian package " + tool
-                + ") or cannot run here: its exports are not checked"));
-        TempTree tree;
-        makeAwkwardTree(tree, chain);
-        const std::string exported = tree.path() + ".json";
+                + ") or cannot run here: its exports and imports are not checked"));
+        const QStringList import = tool == "ncdu" ? QStringList {"-f", saved.c_str(), "-o", exported.c_str()}
+                                                  : QStringList {"-f", saved.c_str(), "-n", "-s", "-p"};
+        QVERIFY(!run(program, import).startsWith("failed"));
+        if (tool == "ncdu") // its export of what it imported has the same sizes
+            QCOMPARE(readOrFail(exported).root->size(), walked->size());
+
         const QStringList arguments = tool == "ncdu"
             ? QStringList {"-0", "-o", exported.c_str(), tree.path().c_str()}
             : QStringList {"-n", "-p", "-o", exported.c_str(), tree.path().c_str()};
         QVERIFY(!run(program, arguments).startsWith("failed"));
-        FolderVisualData scanner;
-        const auto walked = scanner.visualizePath(tree.path());
         ProgressRecorder progress;
         ScanFileReader reader;
         reader.setDelegate(&progress);
         auto scan = reader.read(exported);
-        ::unlink(exported.c_str());
         QVERIFY2(scan, reader.error().message.c_str());
         QCOMPARE(scan->metadata.program, tool.toStdString());
         QVERIFY(scan->metadata.timestamp > 1600000000);
@@ -147,81 +171,19 @@ private slots:
         const FolderVisualData &sub = *childNamed(*scan->root, "sub");
         QVERIFY(file(sub, "hard").flags & LooseFileTable::HardLinked);
         QCOMPARE(file(sub, "hard").inode, file(sub, "data").inode);
-    }
-
-    void roundTripAndTheToolsAcceptWhatIsWritten()
-    {
-        TempTree tree;
-        makeAwkwardTree(tree, 30);
-        const std::string ncduExport = tree.path() + ".ncdu.json";
-        const QString ncdu = installed("ncdu");
-        FolderVisualData scanner;
-        const auto walked = scanner.visualizePath(tree.path());
-        ScanMetadata metadata;
-        metadata.programVersion = "0.1";
-        metadata.timestamp = 1700000000;
-        ScanFileError error;
-
-        // A walked tree keeps no files: each folder's become one summary entry, totals intact.
-        const std::string saved = tree.path() + ".saved.json";
-        QVERIFY(ScanFileWriter::write(saved, *walked, nullptr, metadata, error));
-        ScanFile fromWalk = readOrFail(saved);
-        QVERIFY(fromWalk.root);
-        QCOMPARE(treeDifference(*fromWalk.root, *walked), std::string());
-        QVERIFY(!fromWalk.files.listsFiles());
-        QCOMPARE(fromWalk.metadata.program, std::string("corvale"));
-        QCOMPARE(fromWalk.metadata.timestamp, metadata.timestamp);
-        QCOMPARE(fromWalk.files.folder(*fromWalk.root)->unlistedCount, 6u);
-        // Written again from what was read, it is the same file.
-        QCOMPARE(ScanFileWriter::toBytes(*fromWalk.root, &fromWalk.files, fromWalk.metadata),
-            ScanFileWriter::toBytes(*walked, nullptr, metadata));
-
-        const QStringList tools = {"ncdu", "gdu"};
-        for (const QString &tool : tools) {
-            const QString program = installed(tool);
-            if (program.isEmpty()) {
-                qWarning(
-                    "%s is not installed or cannot run here: not checked that it opens what Corvale writes",
-                    qPrintable(tool));
-                continue;
-            }
-            // Both import the file; ncdu's export of it has the same sizes.
-            const QStringList arguments = tool == "ncdu"
-                ? QStringList {"-f", saved.c_str(), "-o", ncduExport.c_str()}
-                : QStringList {"-f", saved.c_str(), "-n", "-s", "-p"};
-            QVERIFY2(!run(program, arguments).startsWith("failed"), qPrintable(tool));
-        }
-        if (ncdu.isEmpty())
-            QSKIP("ncdu is not installed (Debian package ncdu) or cannot run here: scans with files listed "
-                  "not checked");
-        QCOMPARE(readOrFail(ncduExport).root->size(), walked->size());
 
         // A scan with its files listed writes them back one by one, and ncdu reads them the same.
-        QVERIFY(!run(ncdu, {"-0", "-o", ncduExport.c_str(), tree.path().c_str()}).startsWith("failed"));
-        const ScanFile exported = readOrFail(ncduExport);
-        QVERIFY(ScanFileWriter::write(saved, *exported.root, &exported.files, exported.metadata, error));
-        const ScanFile reread = readOrFail(saved);
-        QCOMPARE(treeDifference(*reread.root, *exported.root), std::string());
-        QVERIFY(reread.files.listsFiles());
-        QVERIFY(!run(ncdu, {"-f", saved.c_str(), "-o", ncduExport.c_str()}).startsWith("failed"));
-        QCOMPARE(treeDifference(*readOrFail(ncduExport).root, *exported.root), std::string());
+        QVERIFY(ScanFileWriter::write(saved, *scan->root, &scan->files, scan->metadata, error));
+        QVERIFY(!run(program, {"-f", saved.c_str(), "-o", exported.c_str()}).startsWith("failed"));
+        QCOMPARE(treeDifference(*readOrFail(exported).root, *scan->root), std::string());
 
         // Files moved to the trash since: that folder's files become a summary of what is left.
-        FolderVisualData &sub = const_cast<FolderVisualData &>(*childNamed(*exported.root, "sub"));
-        sub.setSize(sub.size() - 10);
-        sub.setCount(sub.count() - 1);
-        const ScanFile trimmed = parse(ScanFileWriter::toBytes(*exported.root, &exported.files, {}).c_str());
+        FolderVisualData &trashedFrom = const_cast<FolderVisualData &>(sub);
+        trashedFrom.setSize(sub.size() - 10);
+        trashedFrom.setCount(sub.count() - 1);
+        const ScanFile trimmed = parse(ScanFileWriter::toBytes(*scan->root, &scan->files, {}).c_str());
         QCOMPARE(childNamed(*trimmed.root, "sub")->size(), 10u);
         QCOMPARE(trimmed.files.folder(*childNamed(*trimmed.root, "sub"))->unlistedCount, 1u);
-
-        // A save that fails says why.
-        ::unlink(ncduExport.c_str());
-        ::unlink(saved.c_str());
-        QVERIFY(!ScanFileWriter::write(
-            saved, *scanner.visualizePath(tree / "missing"), nullptr, metadata, error));
-        QVERIFY(!ScanFileWriter::write(tree / "missing/scan.json", *walked, nullptr, metadata, error));
-        QCOMPARE(error.kind, ScanFileError::Kind::Io);
-        QVERIFY(QByteArray(error.message.c_str()).contains("No such file"));
     }
 
     void namesAreBytesAndFlagsAreKept()
@@ -266,9 +228,7 @@ private slots:
         };
         const QByteArray head = "[1,2,{},[{\"name\":\"/r\"}";
         row("empty", " \n", K::NotAScanFile, "The file is empty (line 2, column 1).");
-        row("gzip", "\x1f\x8b\x08", K::NotAScanFile, "compressed with gzip");
         row("no version", "[\"a\"]", K::NotAScanFile, "format version");
-        row("version 2", "[2,0,{},[{\"name\":\"/r\"}]]", K::UnsupportedVersion, "format version 2");
         row("root is a file", "[1,0,{},{\"name\":\"/r\"}]", K::Malformed, "is a file, not a folder");
         row("relative root", "[1,0,{},[{\"name\":\"r\"}]]", K::Malformed, "not an absolute path");
         row("folder without entry", head + ",[]]]", K::Malformed,
@@ -289,7 +249,6 @@ private slots:
         row("name as number", head + ",{\"name\":5}]]", K::Malformed, "Expected a string");
         row("duplicated key", head + ",{\"name\":\"f\",\"asize\":1,\"asize\":2}]]", K::Malformed,
             "holds \"asize\" twice");
-        row("name leads out", head + ",{\"name\":\"..\"}]]", K::Malformed, "not the name of a file");
         row("NUL in a name", head + ",{\"name\":\"a\\u0000\"}]]", K::Malformed, "NUL");
         row("unknown escape", head + ",{\"name\":\"a\\x\"}]]", K::Malformed, "unknown escape");
         row("deep unknown value", head + ",{\"name\":\"f\",\"x\":" + QByteArray(300, '['), K::TooLarge,
@@ -340,16 +299,10 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text.c_str()) == qint64(text.size()));
         file.close();
         QCOMPARE(readOrFail(path).root->count(), std::uint64_t(2 * levels));
-        // A FIFO nobody writes to is an empty file, not a hang; a folder or a missing file
-        // cannot be opened.
+        // A FIFO nobody writes to is an empty file, not a hang.
         QVERIFY(::mkfifo((tree / "fifo").c_str(), 0644) == 0);
-        const std::pair<std::string, ScanFileError::Kind> unreadable[]
-            = {{tree / "fifo", ScanFileError::Kind::NotAScanFile}, {tree.path(), ScanFileError::Kind::Io},
-                {tree / "missing", ScanFileError::Kind::Io}};
-        for (const auto &[name, kind] : unreadable) {
-            QVERIFY(!reader.read(name));
-            QCOMPARE(reader.error().kind, kind);
-        }
+        QVERIFY(!reader.read(tree / "fifo"));
+        QCOMPARE(reader.error().kind, ScanFileError::Kind::NotAScanFile);
         reader.requestStop();
         QVERIFY(!reader.read(path));
         QCOMPARE(reader.error().kind, ScanFileError::Kind::Stopped);
