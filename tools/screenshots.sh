@@ -8,8 +8,9 @@
 # home: the header's size, a sector's label with its share, the list's share column (and a link
 # listed as a file), and the Largest Files view, light and dark, and in German.
 # Needs a build (build/corvale, build/window_demo) and xvfb, imagemagick, dbus, python3-dbus,
-# python3-gi; ncdu for "scans".
-#   bash tools/screenshots.sh [scans|answers]
+# python3-gi; ncdu for "scans". With "measures", the same folder in apparent size and in disk
+# usage: a sparse disk image, a backup hard-linked into three folders, files written in full.
+#   bash tools/screenshots.sh [scans|measures|answers]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=docs/screenshots
@@ -32,10 +33,13 @@ make_home() {
     done
 }
 
-shot() { # scheme name command...
+shot() { # scheme name command...   ($MEASURE: "disk" or "apparent", as the View menu left it)
     local scheme=$1 name=$2
     shift 2
     local config; config=$(mktemp -d)
+    if [ -n "${MEASURE:-}" ]; then
+        mkdir -p "$config/Corvale" && printf '[General]\nmeasure=%s\n' "$MEASURE" > "$config/Corvale/Corvale.conf"
+    fi
     XDG_CONFIG_HOME=$config XDG_DATA_HOME=$demo/data xvfb-run -a -s "-screen 0 1100x760x24" \
         dbus-run-session -- sh -c "
         /usr/bin/python3 tools/fake-portal.py $scheme & sleep 1
@@ -45,6 +49,24 @@ shot() { # scheme name command...
         kill \$app"
     rm -rf "$config"
 }
+
+if [ "${1:-}" = measures ]; then
+    rm -rf "$demo"
+    home=$demo/Home
+    mkdir -p "$demo/data" "$home/VMs" "$home/Photos" "$home/Downloads" "$home/Backups/monday" \
+        "$home/Backups/tuesday" "$home/Backups/wednesday"
+    truncate -s 100G "$home/VMs/debian.qcow2" # sparse: 100 GB long, 200 MB on the disk
+    dd if=/dev/zero of="$home/VMs/debian.qcow2" bs=1M count=200 seek=1000 conv=notrunc status=none
+    fallocate -l 1500M "$home/Photos/library.tar"
+    fallocate -l 700M "$home/Downloads/debian-12.iso"
+    fallocate -l 900M "$home/Backups/monday/home.tar"
+    ln "$home/Backups/monday/home.tar" "$home/Backups/tuesday/home.tar"
+    ln "$home/Backups/monday/home.tar" "$home/Backups/wednesday/home.tar"
+    MEASURE=apparent shot 2 measure-apparent-light build/window_demo "$home" 0 --into Backups
+    MEASURE=disk shot 2 measure-disk-light build/window_demo "$home" 0 --into Backups
+    rm -rf "$demo"
+    exit 0
+fi
 
 if [ "${1:-}" = scans ]; then
     make_home

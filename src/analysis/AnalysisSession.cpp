@@ -181,6 +181,8 @@ void AnalysisSession::dropResult()
     m_trashActionsRunning = 0;
     m_trashedWhileSaving.clear();
     m_reclaimedSpace = 0;
+    m_reclaimedDiskSpace = 0;
+    m_reclaimedLinkedSpace = 0;
     m_changes.counts = true;
 }
 

@@ -3,6 +3,7 @@
 #include "AnalysisRun.h"
 #include "DynamicStackedViewSector.h"
 #include "FolderAttributes.h"
+#include "FolderVisualData.h"
 #include "Measure.h"
 #include "ScanFile.h"
 #include "TrashMover.h"
@@ -123,7 +124,12 @@ public:
     const std::vector<Row> &rows() const { return m_rows; }
     bool wasReduced() const { return m_wasReduced; }
     quint64 itemsVisualized() const { return m_itemsVisualized; }
+    // What went to the trash since the run began: the items' length; the space the disk gets back
+    // when the trash is emptied; and the blocks of moved files that stay in use under names that
+    // were not moved (hard links elsewhere), which the disk does not get back.
     quint64 reclaimedSpace() const { return m_reclaimedSpace; }
+    quint64 reclaimedDiskSpace() const { return m_reclaimedDiskSpace; }
+    quint64 reclaimedLinkedSpace() const { return m_reclaimedLinkedSpace; }
     void didSelectSector(const std::shared_ptr<DynamicStackedViewSector> &sector, qint64 row);
     void didRemoveSelectionInRow(qint64 row);
     // Opens a folder entry of the file list as a click on its sector would; the number of the row
@@ -274,6 +280,7 @@ private:
     void listed(Entries entries, int sortColumn, Qt::SortOrder sortOrder, Measure measure);
     void colorSector(DynamicStackedViewSector &sector, quint64 size) const;
     void trashed(const std::shared_ptr<TrashAction> &action, std::vector<TrashResult> results);
+    void settleLinkedFiles(std::vector<FolderVisualData::LinkedFile> &linked);
     void saved(const QByteArray &file, const ScanFileError &error);
     void compared(
         std::shared_ptr<const ScanFile> earlier, const QByteArray &file, const ScanFileError &error);
@@ -325,6 +332,8 @@ private:
     bool m_wasReduced = false;
     quint64 m_itemsVisualized = 0;
     quint64 m_reclaimedSpace = 0;
+    quint64 m_reclaimedDiskSpace = 0;
+    quint64 m_reclaimedLinkedSpace = 0;
     std::array<QColor, 10> m_colors;
     std::array<QColor, 10> m_highlightColors;
 

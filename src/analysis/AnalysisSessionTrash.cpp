@@ -16,7 +16,9 @@
 #include <QThreadPool>
 
 #include <algorithm>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <tuple>
 #include <unordered_set>
 
 namespace corvale {
@@ -31,21 +33,64 @@ quint64 lessBy(quint64 value, quint64 amount)
 
 constexpr size_t TrashChunk = 64;
 
+// An item as it is on the disk just before it is moved: what it holds, and what moving it frees.
+struct OnDisk
+{
+    bool found = false;
+    bool isDir = false;
+    quint64 size = 0;
+    quint64 count = 0; // items below a folder
+    // Blocks that only this item names, freed once the trash is emptied; the blocks of its files
+    // with more names are settled when the whole action is in.
+    quint64 alone = 0;
+    std::vector<FolderVisualData::LinkedFile> linked;
+};
+
+OnDisk lookAt(const std::string &path)
+{
+    OnDisk item;
+    struct statx st;
+    if (::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW,
+            STATX_TYPE | STATX_SIZE | STATX_BLOCKS | STATX_NLINK | STATX_INO, &st)
+        != 0)
+        return item;
+    item.found = true;
+    item.isDir = S_ISDIR(st.stx_mode);
+    if (!item.isDir) {
+        item.size = st.stx_size;
+        const quint64 blocks = st.stx_blocks * 512;
+        if (st.stx_nlink > 1)
+            item.linked.push_back(
+                {quint64(st.stx_dev_major) << 32 | st.stx_dev_minor, st.stx_ino, st.stx_nlink, blocks, 1});
+        else
+            item.alone = blocks;
+        return item;
+    }
+    // A walk of its own, on this thread: the moves of an action already run side by side.
+    FolderVisualData scanner;
+    scanner.setThreadCount(1);
+    scanner.setCountLinks(true);
+    if (const auto tree = scanner.visualizePath(path)) {
+        item.size = tree->size();
+        item.count = tree->count();
+        item.alone = tree->allocatedSize();
+        item.linked = scanner.linkedFiles();
+        for (const auto &file : item.linked)
+            item.alone -= std::min<quint64>(item.alone, file.allocated);
+    }
+    return item;
+}
+
 // Whether an entry listed from a scan is no longer what the scan saw: another kind of item, a file
 // of another length, a folder that walks to another size or count. One that is gone is left to the
 // mover, which says so.
-bool changedSinceScan(const FolderAttributes &entry)
+bool changedSinceScan(const FolderAttributes &entry, const OnDisk &item)
 {
-    struct stat st;
-    if (::lstat(entry.path.c_str(), &st) != 0)
+    if (!item.found)
         return false;
-    if (S_ISDIR(st.st_mode) != entry.isDir)
+    if (item.isDir != entry.isDir)
         return true;
-    if (!entry.isDir)
-        return quint64(st.st_size) != entry.size;
-    FolderVisualData scanner;
-    const auto tree = scanner.visualizePath(entry.path);
-    return !tree || tree->size() != entry.size || tree->count() + 1 != entry.count;
+    return item.size != entry.size || (entry.isDir && item.count + 1 != entry.count);
 }
 
 } // namespace
@@ -54,12 +99,16 @@ struct AnalysisSession::TrashAction
 {
     TrashFailures failures;
     size_t pending = 0;
+    // The moved items' files with more than one name.
+    std::vector<FolderVisualData::LinkedFile> linked;
 };
 
 struct AnalysisSession::TrashResult
 {
     Entry entry;
     TrashMover::Result result;
+    quint64 alone = 0;
+    std::vector<FolderVisualData::LinkedFile> linked;
 };
 
 void AnalysisSession::trashEntries(const Entries &toMove)
@@ -89,15 +138,17 @@ void AnalysisSession::trashEntries(const Entries &toMove)
             QList<QByteArray> paths;
             std::vector<size_t> moving;
             for (size_t i = 0; i < chunk.size(); ++i) {
-                if (fromScan && changedSinceScan(*chunk[i])) {
-                    results[i] = TrashResult {chunk[i], {false, TrashMover::Reason::ChangedSinceScan, {}}};
+                OnDisk item = lookAt(chunk[i]->path);
+                results[i] = TrashResult {chunk[i], {}, item.alone, std::move(item.linked)};
+                if (fromScan && changedSinceScan(*chunk[i], item)) {
+                    results[i].result = {false, TrashMover::Reason::ChangedSinceScan, {}};
                     continue;
                 }
                 paths << bytes(chunk[i]->path);
                 moving.push_back(i);
             }
             TrashMover::moveToTrash(paths, [&](qsizetype i, const TrashMover::Result &result) {
-                results[moving[size_t(i)]] = TrashResult {chunk[moving[size_t(i)]], result};
+                results[moving[size_t(i)]].result = result;
             });
             link->post(ticket, [action, results = std::move(results)](AnalysisSession &session) mutable {
                 session.trashed(action, std::move(results));
@@ -128,9 +179,13 @@ void AnalysisSession::trashed(const std::shared_ptr<TrashAction> &action, std::v
             m_movedFromScan.insert(entry->path);
         m_itemsVisualized = lessBy(m_itemsVisualized, entry->count);
         m_reclaimedSpace += entry->size;
+        m_reclaimedDiskSpace += result.alone;
+        action->linked.insert(action->linked.end(), result.linked.begin(), result.linked.end());
         removeLinkToUrl(bytes(entry->path), *entry);
     }
     action->pending -= results.size();
+    if (action->pending == 0)
+        settleLinkedFiles(action->linked);
     if (!moved.empty()) {
         m_fileListModel->removeEntries(moved);
         dropMovedFromLargestFiles(moved);
@@ -147,6 +202,27 @@ void AnalysisSession::trashed(const std::shared_ptr<TrashAction> &action, std::v
         // any reload since the last drill-down).
         m_changes.rowsFrom = 0;
     }
+}
+
+void AnalysisSession::settleLinkedFiles(std::vector<FolderVisualData::LinkedFile> &linked)
+{
+    // A file is freed once every one of its names went with the action; otherwise it stays in use.
+    std::sort(linked.begin(), linked.end(), [](const auto &a, const auto &b) {
+        return std::tie(a.device, a.inode) < std::tie(b.device, b.inode);
+    });
+    for (size_t first = 0; first < linked.size();) {
+        size_t last = first;
+        quint64 met = 0;
+        for (; last < linked.size() && linked[last].device == linked[first].device
+             && linked[last].inode == linked[first].inode;
+             ++last)
+            met += linked[last].met;
+        (met >= linked[first].links ? m_reclaimedDiskSpace : m_reclaimedLinkedSpace)
+            += linked[first].allocated;
+        first = last;
+    }
+    linked.clear();
+    m_changes.counts = true;
 }
 
 void AnalysisSession::removeLinkToUrl(const QByteArray &path, const FolderAttributes &removed)

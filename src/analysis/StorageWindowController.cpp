@@ -126,6 +126,7 @@ void StorageWindowController::applyState()
         {ui->refreshButton, result},
         {ui->labelReclaim, reclaimed},
         {ui->fieldReclaim, reclaimed},
+        {ui->reclaimNote, reclaimed},
         {ui->buttonReclaim, reclaimed},
     };
     for (const auto &[widget, visible] : shown)
@@ -232,9 +233,16 @@ void StorageWindowController::showCounts()
     else if (state == State::Walking && m_session->progressItems())
         items = tr("Items: %1").arg(locale.toString(*m_session->progressItems()));
     ui->selectedFolderItems->setText(items);
-    const QString reclaimed = byteCountText(m_session->reclaimedSpace());
+    // On the disk, only what no name left behind still holds comes back, and only with the trash
+    // emptied: the note says both.
+    const bool disk = m_session->measure() == Measure::DiskUsage;
+    const QString reclaimed
+        = byteCountText(disk ? m_session->reclaimedDiskSpace() : m_session->reclaimedSpace());
     ui->fieldReclaim->setText(reclaimed);
     ui->fieldReclaim->setAccessibleName(tr("Reclaimed: %1").arg(reclaimed));
+    ui->reclaimNote->setText(disk ? tr("freed when the Trash is emptied; %1 moved is still linked elsewhere")
+                                        .arg(byteCountText(m_session->reclaimedLinkedSpace()))
+                                  : tr("freed when the Trash is emptied"));
 }
 
 void StorageWindowController::selectFolder()

@@ -100,6 +100,7 @@ void StorageWindowController::awakeFromNib()
     ui->selectFolderMainButton->setBackgroundNormalColor(accent);
     ui->selectFolderMainButton->setBackgroundHighlightColor(accent);
 
+    ui->reclaimNote->setForegroundRole(QPalette::PlaceholderText);
     ui->sizeFrom->setText(byteCountText(100'000'000));
     ui->sizeTo->setText(byteCountText(50'000'000'000));
     ui->sizeMiddle->setText(byteCountText(1'000'000'000));

@@ -59,6 +59,17 @@ void FolderVisualData::setClock(Clock clock)
     walk().clock = std::move(clock);
 }
 
+void FolderVisualData::setCountLinks(bool count)
+{
+    walk().countLinks = count;
+}
+
+const std::vector<FolderVisualData::LinkedFile> &FolderVisualData::linkedFiles() const
+{
+    static const std::vector<LinkedFile> none;
+    return m_walk ? m_walk->linkedFiles : none;
+}
+
 void FolderVisualData::setThreadCount(unsigned count)
 {
     walk().threadCount = count;

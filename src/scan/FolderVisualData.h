@@ -65,6 +65,21 @@ public:
     // The clock of the 5-second progress throttle; tests inject their own. Called on every
     // walking thread, possibly at once.
     void setClock(Clock clock);
+    // A file with more than one name, as a walk met it: what moving the walked folder frees of
+    // it depends on whether the walk met all its names.
+    struct LinkedFile
+    {
+        std::uint64_t device;
+        std::uint64_t inode;
+        std::uint64_t links; // its names, in all
+        std::uint64_t allocated;
+        std::uint64_t met; // its names below the walked folder
+    };
+    // Whether the walks to come keep one record per multi-linked file they meet (linkedFiles()).
+    void setCountLinks(bool count);
+    // Those of the last walk, by device and inode.
+    const std::vector<LinkedFile> &linkedFiles() const;
+
     // Threads of the walks to come, the calling one included; 0 (the default) is one per core,
     // at most FolderWalker::maxThreads. The result does not depend on it.
     void setThreadCount(unsigned count);

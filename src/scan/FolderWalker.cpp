@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <system_error>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 
 namespace corvale {
@@ -139,8 +140,31 @@ std::shared_ptr<FolderVisualData> FolderWalker::walk(const std::string &path)
     std::vector<TreeTotals::LinkedFile> linked;
     for (const auto &worker : m_workers)
         linked.insert(linked.end(), worker->linked.begin(), worker->linked.end());
+    if (m_state.countLinks)
+        m_state.linkedFiles = countLinks(linked);
     TreeTotals::add(*root, std::move(linked));
     return root;
+}
+
+std::vector<FolderVisualData::LinkedFile> FolderWalker::countLinks(
+    const std::vector<TreeTotals::LinkedFile> &linked)
+{
+    std::vector<FolderVisualData::LinkedFile> files;
+    files.reserve(linked.size());
+    for (const TreeTotals::LinkedFile &link : linked)
+        files.push_back({link.device, link.inode, link.links, link.allocated, 1});
+    std::sort(files.begin(), files.end(), [](const auto &a, const auto &b) {
+        return std::tie(a.device, a.inode) < std::tie(b.device, b.inode);
+    });
+    // One record per file, with the number of its names the walk met.
+    std::vector<FolderVisualData::LinkedFile> counted;
+    for (const auto &file : files) {
+        if (!counted.empty() && counted.back().device == file.device && counted.back().inode == file.inode)
+            ++counted.back().met;
+        else
+            counted.push_back(file);
+    }
+    return counted;
 }
 
 void FolderWalker::run(Worker &me)
@@ -312,7 +336,7 @@ void FolderWalker::walkFolder(Worker &me, const Job &job)
                     if (st.stx_nlink > 1)
                         me.linked.push_back(
                             {&node, children.size(), std::uint64_t(st.stx_dev_major) << 32 | st.stx_dev_minor,
-                                st.stx_ino, st.stx_blocks * 512});
+                                st.stx_ino, st.stx_blocks * 512, st.stx_nlink});
                     else
                         allocated += st.stx_blocks * 512;
                 }

@@ -3,6 +3,7 @@
 #include "FileObserver.h"
 #include "FolderVisualData.h"
 #include "MountPoints.h"
+#include "TreeTotals.h"
 
 #include <atomic>
 #include <chrono>
@@ -26,6 +27,8 @@ struct FolderVisualData::Walk
     unsigned threadCount = 0; // 0: one per core
     // Treat every entry's type as unknown, as some file systems report it (tests only).
     bool ignoreEntryTypes = false;
+    bool countLinks = false;
+    std::vector<FolderVisualData::LinkedFile> linkedFiles; // of the last walk, when countLinks
 };
 
 // One walk of a folder tree, on the calling thread and on threads of its own.
@@ -68,6 +71,9 @@ public:
     static void setIgnoreEntryTypes(FolderVisualData &scanner, bool ignore);
 
 private:
+    static std::vector<FolderVisualData::LinkedFile> countLinks(
+        const std::vector<TreeTotals::LinkedFile> &linked);
+
     struct Held; // an open folder whose sub-folders are still to be walked
     struct Job
     {

@@ -39,7 +39,7 @@ void TreeTotals::add(FolderVisualData &root, std::vector<LinkedFile> linked)
     };
     const auto frameFor = [&](FolderVisualData *node) {
         const auto [first, last]
-            = std::equal_range(linked.cbegin(), linked.cend(), LinkedFile {node, 0, 0, 0, 0}, byFolder);
+            = std::equal_range(linked.cbegin(), linked.cend(), LinkedFile {node, 0, 0, 0, 0, 0}, byFolder);
         return Frame {node, 0, first, last};
     };
     std::vector<Frame> path {frameFor(&root)};

@@ -25,6 +25,7 @@ public:
         std::uint64_t device;
         std::uint64_t inode;
         std::uint64_t allocated;
+        std::uint64_t links;
     };
 
     static void add(FolderVisualData &root, std::vector<LinkedFile> linked);

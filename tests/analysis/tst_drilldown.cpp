@@ -163,21 +163,6 @@ private Q_SLOTS:
         QCOMPARE(m_files->calls, (QList<QList<QByteArray>> {{pathOf("other")}, {pathOf("other")}}));
     }
 
-    void sharesFloorAtZeroForAnEmptyRow()
-    {
-        Sectors records;
-        for (quint64 size : {0, 0}) {
-            auto node = std::make_shared<FolderVisualData>();
-            node->setSize(size);
-            records.push_back(std::make_shared<DynamicStackedViewSector>());
-            records.back()->setRepresentedObject(node);
-            records.back()->setSectorPercentage(0.5f);
-        }
-        QCOMPARE(AnalysisSession::updateDataInSectors(records), records);
-        QCOMPARE(records[0]->sectorPercentage(), 0.0f);
-        QCOMPARE(records[1]->subtitle(), byteCountText(0));
-    }
-
     // Only the last row slides in, after a result and after a drill-down, never after a cleared
     // selection.
     void onlyTheLastRowSlidesInAndNotAfterAClearedSelection()

@@ -57,13 +57,12 @@ private slots:
         QCOMPARE(reviews.count(), 0);
         if (!reviewScheduled)
             return;
-        QVERIFY(delegate.reviewTimer()->isSingleShot());
         QCOMPARE(delegate.reviewTimer()->interval(), 100'000);
         // Not 100 seconds here: the timer is fired early to see what it is wired to.
         delegate.reviewTimer()->start(0);
         QTRY_COMPARE(reviews.count(), 1);
         QVERIFY(!delegate.isReviewScheduled());
-        QTest::qWait(20);
+        QTest::qWait(20); // once only
         QCOMPARE(reviews.count(), 1);
     }
 };

@@ -87,39 +87,35 @@ private slots:
         QTRY_VERIFY(!scheme.isDark());
     }
 
-    void olderPortalAnswersThroughRead()
+    // The first read, through ReadOne or the older Read. No portal, or one that refuses the
+    // setting: whenever the refusal comes, the palette decides.
+    void firstReadAnswersOrLeavesThePalette_data()
+    {
+        QTest::addColumn<bool>("withPortal");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("no portal") << false << true;
+        QTest::newRow("refused") << true << true;
+        QTest::newRow("only the older Read") << true << false;
+    }
+    void firstReadAnswersOrLeavesThePalette()
     {
         REQUIRE_BUS();
+        QFETCH(bool, withPortal);
+        QFETCH(bool, refused);
         auto bus = client();
         test::FakePortal portal;
-        portal.olderOnly = true;
         portal.value = 1;
-        m_bus.registerPortal(&portal);
+        portal.knowsAppearance = !refused;
+        portal.olderOnly = !refused;
+        if (withPortal)
+            m_bus.registerPortal(&portal);
         DesktopColorScheme scheme(bus);
+        QTest::qWait(100);
+        QCOMPARE(portal.calls, int(withPortal));
+        QTRY_COMPARE(scheme.portalValue(), refused ? std::nullopt : std::optional<uint>(1));
+        QCOMPARE(scheme.isDark(), !refused);
+        setPaletteWindow(Qt::black);
         QTRY_VERIFY(scheme.isDark());
-        QCOMPARE(scheme.portalValue(), std::optional<uint>(1));
-    }
-
-    // No portal, or one that refuses the setting: whenever the refusal comes, the palette decides.
-    void refusedReadLeavesThePalette()
-    {
-        REQUIRE_BUS();
-        for (bool withPortal : {false, true}) {
-            auto bus = client();
-            test::FakePortal portal;
-            portal.knowsAppearance = false;
-            if (withPortal)
-                m_bus.registerPortal(&portal);
-            DesktopColorScheme scheme(bus);
-            QTest::qWait(100);
-            QCOMPARE(portal.calls, int(withPortal));
-            QVERIFY(!scheme.isDark());
-            setPaletteWindow(Qt::black);
-            QTRY_VERIFY(scheme.isDark());
-            QVERIFY(!scheme.portalValue());
-            cleanup();
-            init();
-        }
     }
 
     void changeDuringFirstReadWins()

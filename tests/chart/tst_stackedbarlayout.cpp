@@ -73,24 +73,6 @@ private slots:
                 QCOMPARE(box.frame, frames[i]);
         }
     }
-
-    void popupIsCentredAndKeptOnTheBar_data()
-    {
-        QTest::addColumn<QRectF>("box");
-        QTest::addColumn<double>("barWidth");
-        QTest::addColumn<int>("x");
-
-        QTest::newRow("clamped at the right") << QRectF(350, 0, 50, 50) << 400.0 << 280;
-        QTest::newRow("90.5 rounds up") << QRectF(100, 0, 101, 50) << 400.0 << 91;
-    }
-
-    void popupIsCentredAndKeptOnTheBar()
-    {
-        QFETCH(QRectF, box);
-        QFETCH(double, barWidth);
-        QFETCH(int, x);
-        QCOMPARE(StackedBarLayout::popupX(box, barWidth), x);
-    }
 };
 
 QTEST_APPLESS_MAIN(TestStackedBarLayout)

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
@@ -99,15 +100,6 @@ inline std::map<std::string, std::uint64_t> numbersByPath(const std::string &com
     return numbers;
 }
 
-// find's count of items and sum of lengths of all but folders, below `path`.
-inline std::pair<std::uint64_t, std::uint64_t> findTotals(const std::string &path)
-{
-    const std::string sum
-        = R"( -mindepth 1 -printf '%y %s\n' | awk '{n++} $1!="d" {s+=$2} END {printf "%d\tn\n%.0f\ts\n", n, s}')";
-    auto totals = numbersByPath("find '" + path + "'" + sum);
-    return {totals["n"], totals["s"]};
-}
-
 inline int openDescriptors()
 {
     return int(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
@@ -143,19 +135,60 @@ inline const FolderVisualData *childNamed(const FolderVisualData &node, const st
 }
 
 // Where two trees first differ in a path, a total or the order of children; empty if nowhere.
-inline std::string treeDifference(const FolderVisualData &a, const FolderVisualData &b)
+inline std::string treeDifference(const FolderVisualData &a, const FolderVisualData &b, bool allocated = true)
 {
+    const auto children
+        = [](const FolderVisualData *node) { return node->children() ? node->children()->size() : 0; };
     std::vector<std::pair<const FolderVisualData *, const FolderVisualData *>> todo {{&a, &b}};
     while (!todo.empty()) {
         const auto [x, y] = todo.back();
         todo.pop_back();
-        if (x->path() != y->path() || x->size() != y->size() || x->allocatedSize() != y->allocatedSize()
-            || x->count() != y->count() || x->children()->size() != y->children()->size())
+        if (x->path() != y->path() || x->size() != y->size() || x->count() != y->count()
+            || (allocated && x->allocatedSize() != y->allocatedSize()) || children(x) != children(y))
             return x->path() + " | " + y->path();
-        for (std::size_t i = 0; i < x->children()->size(); ++i)
+        for (std::size_t i = 0; i < children(x); ++i)
             todo.emplace_back((*x->children())[i].get(), (*y->children())[i].get());
     }
     return {};
+}
+
+// `levels` nested folders below `root`, each holding a one-byte file "f" and `leaves` empty folders
+// more, made relative to descriptors as the paths outgrow PATH_MAX. The chain goes on in the
+// folder listed first, so that every level has folders left to walk while the walk is deeper
+// down. Returns the chain's names.
+inline std::vector<std::string> makeChain(const std::string &root, int levels, int leaves = 0)
+{
+    std::vector<std::string> chain;
+    int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (int level = 0; level < levels; ++level) {
+        for (int folder = 0; folder <= leaves; ++folder) {
+            if (::mkdirat(fd, ("d" + std::to_string(level * (leaves + 1) + folder)).c_str(), 0755) != 0)
+                qFatal("cannot make the chain's level %d", level);
+        }
+        DIR *listing = ::fdopendir(::dup(fd));
+        dirent *entry;
+        while ((entry = ::readdir(listing)) && entry->d_name[0] != 'd') { }
+        chain.push_back(entry->d_name);
+        ::closedir(listing);
+        const int child = ::openat(fd, chain.back().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = child;
+        const int file = ::openat(fd, "f", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        if (file < 0 || ::write(file, "x", 1) != 1)
+            qFatal("cannot make the chain's level %d", level);
+        ::close(file);
+    }
+    ::close(fd);
+    return chain;
+}
+
+// Runs `job` on a thread with a small stack: nothing may take a stack frame per level.
+inline void onSmallStack(const std::function<void()> &job, int kib = 256)
+{
+    std::unique_ptr<QThread> thread(QThread::create(job));
+    thread->setStackSize(uint(kib) * 1024);
+    thread->start();
+    thread->wait();
 }
 
 } // namespace corvale::test

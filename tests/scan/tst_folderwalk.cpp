@@ -7,61 +7,12 @@
 #include "MountPoints.h"
 #include "TreeFixture.h"
 
-#include <dirent.h>
-#include <pthread.h>
 #include <sys/resource.h>
 #include <sys/vfs.h>
 
 using namespace corvale;
 using namespace corvale::test;
 using namespace std::chrono_literals;
-
-namespace {
-
-// `levels` nested folders below `root`, each holding a one-byte file and `leaves` empty folders
-// more, made relative to descriptors as the paths outgrow PATH_MAX. The chain goes on in the
-// folder listed first, so that every level has folders left to walk while the walk is deeper
-// down. Its names go to `chain`.
-void makeChain(const std::string &root, int levels, int leaves, std::vector<std::string> &chain)
-{
-    int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    for (int level = 0; level < levels; ++level) {
-        for (int folder = 0; folder <= leaves; ++folder)
-            QVERIFY(::mkdirat(fd, ("d" + std::to_string(level * (leaves + 1) + folder)).c_str(), 0755) == 0);
-        DIR *listing = ::fdopendir(::dup(fd));
-        dirent *entry;
-        while ((entry = ::readdir(listing)) && entry->d_name[0] != 'd') { }
-        chain.push_back(entry->d_name);
-        ::closedir(listing);
-        const int child = ::openat(fd, chain.back().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        ::close(fd);
-        fd = child;
-        const int file = ::openat(fd, "f", O_WRONLY | O_CREAT, 0644);
-        QVERIFY(file >= 0 && ::write(file, "x", 1) == 1);
-        ::close(file);
-    }
-    ::close(fd);
-}
-
-// Runs `job` on a thread with a 512 KiB stack.
-bool onSmallStack(std::function<void()> job)
-{
-    pthread_attr_t attributes;
-    pthread_attr_init(&attributes);
-    pthread_attr_setstacksize(&attributes, 512 * 1024);
-    pthread_t thread;
-    auto run = [](void *f) -> void * {
-        (*static_cast<std::function<void()> *>(f))();
-        return nullptr;
-    };
-    const bool made = ::pthread_create(&thread, &attributes, run, &job) == 0;
-    if (made)
-        ::pthread_join(thread, nullptr);
-    pthread_attr_destroy(&attributes);
-    return made;
-}
-
-} // namespace
 
 class TestFolderWalk : public QObject
 {
@@ -108,7 +59,9 @@ private slots:
         scanner.setDelegate(&progress);
         const auto root = scanner.visualizePath(tree.path());
         QCOMPARE(progress.reports, std::vector {root->count()});
-        QCOMPARE(std::pair(root->count(), root->size()), findTotals(tree.path()));
+        auto find = numbersByPath("find '" + tree.path()
+            + R"(' -mindepth 1 -printf '%y %s\n' | awk '{n++} $1!="d" {s+=$2} END {printf "%d\tn\n%.0f\ts\n", n, s}')");
+        QCOMPARE(std::pair(root->count(), root->size()), std::pair(find["n"], find["s"]));
         const auto du = numbersByPath("du -B1 '" + tree.path() + "'");
         QCOMPARE(du.size(), 301u);
         std::vector<const FolderVisualData *> todo {root.get()};
@@ -243,8 +196,7 @@ private slots:
         QFETCH(int, leaves);
         QFETCH(unsigned, threads);
         TempTree tree;
-        std::vector<std::string> chain;
-        makeChain(tree.path(), levels, leaves, chain);
+        const std::vector<std::string> chain = makeChain(tree.path(), levels, leaves);
         FolderVisualData scanner;
         scanner.setThreadCount(threads);
         ProgressRecorder watch; // with the stepping clock, every folder entered reports
@@ -261,9 +213,9 @@ private slots:
         lowered.rlim_cur = 256;
         QVERIFY(::setrlimit(RLIMIT_NOFILE, &lowered) == 0);
         std::shared_ptr<FolderVisualData> result;
-        const bool walked = onSmallStack([&] { result = scanner.visualizePath(tree.path()); });
+        onSmallStack([&] { result = scanner.visualizePath(tree.path()); }, 512);
         ::setrlimit(RLIMIT_NOFILE, &saved);
-        QVERIFY(walked && result);
+        QVERIFY(result);
         QCOMPARE(result->count(), std::uint64_t(levels * (2 + leaves)));
         QCOMPARE(result->size(), std::uint64_t(levels));
         QVERIFY2(most - before <= int(FolderWalker::maxHeldFolders + 2 * threads + 1),
@@ -282,7 +234,7 @@ private slots:
         QCOMPARE(node->path(), path);
         QCOMPARE(node->count(), 1u);
         // Letting go of the tree must not take a stack frame per level either.
-        QVERIFY(onSmallStack([&] { result.reset(); }));
+        onSmallStack([&] { result.reset(); }, 512);
     }
 };
 

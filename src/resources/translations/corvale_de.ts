@@ -647,6 +647,18 @@
         <source>Largest Files in “%1”</source>
         <translation>Größte Dateien in „%1“</translation>
     </message>
+    <message>
+        <source>What the disk gets back</source>
+        <translation>Was die Festplatte zurückbekommt</translation>
+    </message>
+    <message>
+        <source>freed when the Trash is emptied; %1 moved is still linked elsewhere</source>
+        <translation>frei, sobald der Papierkorb geleert wird; %1 davon ist anderswo noch verknüpft</translation>
+    </message>
+    <message>
+        <source>freed when the Trash is emptied</source>
+        <translation>frei, sobald der Papierkorb geleert wird</translation>
+    </message>
 </context>
 <context>
     <name>main</name>
