@@ -22,12 +22,15 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QStorageInfo>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThreadPool>
 
 #include <deque>
 #include <fcntl.h>
+#include <filesystem>
 #include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -283,5 +286,29 @@ protected:
         settle();
     }
 };
+
+// Runs the test class `Test` with HOME and XDG_DATA_HOME in a temporary folder `base` of its own
+// on a disk file system (tmpfs refuses trashing), so moves go to a trash of its own; removed by
+// bytes after (QDir cannot name what is not UTF-8). GIO reads both once, at its first use: they are
+// set before anything runs.
+template<class Test>
+int execWithOwnTrash(int argc, char **argv, QTemporaryDir *&base)
+{
+    const QStringList candidates {QDir::tempPath(), QDir::currentPath(), QDir::homePath()};
+    const auto disk = std::find_if(candidates.begin(), candidates.end(), [](const QString &c) {
+        return QStorageInfo(c).fileSystemType() != "tmpfs" && QFileInfo(c).isWritable();
+    });
+    QTemporaryDir dir((disk == candidates.end() ? QDir::tempPath() : *disk) + "/corvale-tst-XXXXXX");
+    if (!dir.isValid())
+        qFatal("cannot make a temporary folder");
+    base = &dir;
+    qputenv("HOME", QFile::encodeName(dir.path() + "/home"));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path() + "/home/data"));
+    QApplication app(argc, argv);
+    Test test;
+    const int result = QTest::qExec(&test, argc, argv);
+    std::filesystem::remove_all(QFile::encodeName(dir.path()).constData());
+    return result;
+}
 
 } // namespace corvale::test

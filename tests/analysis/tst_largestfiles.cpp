@@ -15,12 +15,8 @@
 #include <QPushButton>
 #include <QSemaphore>
 #include <QSignalSpy>
-#include <QStorageInfo>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
-
-#include <filesystem>
 
 using namespace corvale;
 using namespace corvale::test;
@@ -214,7 +210,7 @@ private Q_SLOTS:
         QCOMPARE(rowOf("toFolder"), -1);
         QVERIFY(m_alerts->shown.empty());
 
-        s().fileListModel()->setItems({fileEntry("/etc/hostname")});
+        s().fileListModel()->setItems({fileEntry("/etc/passwd")});
         QCOMPARE(entryMenu(t, 0).last(), QStringLiteral("Move to Trash-"));
     }
 
@@ -282,23 +278,7 @@ private Q_SLOTS:
 
 int main(int argc, char **argv)
 {
-    // A disk file system (tmpfs refuses trashing), so the home trash is used. GIO reads HOME and
-    // XDG_DATA_HOME once, at its first use: set them before anything runs.
-    const QStringList candidates {QDir::tempPath(), QDir::currentPath(), QDir::homePath()};
-    const auto disk = std::find_if(candidates.begin(), candidates.end(), [](const QString &c) {
-        return QStorageInfo(c).fileSystemType() != "tmpfs" && QFileInfo(c).isWritable();
-    });
-    QTemporaryDir dir((disk == candidates.end() ? QDir::tempPath() : *disk) + "/corvale-tst-largest-XXXXXX");
-    if (!dir.isValid())
-        qFatal("cannot make a temporary folder");
-    base = &dir;
-    qputenv("HOME", QFile::encodeName(dir.path() + "/home"));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path() + "/home/data"));
-    QApplication app(argc, argv);
-    TestLargestFiles test;
-    const int result = QTest::qExec(&test, argc, argv);
-    std::filesystem::remove_all(QFile::encodeName(dir.path()).constData());
-    return result;
+    return execWithOwnTrash<TestLargestFiles>(argc, argv, base);
 }
 
 #include "tst_largestfiles.moc"
