@@ -173,7 +173,7 @@ private:
     void setUpLargestFiles();
     // Shows the Largest Files view while the session has a list open, else the file list.
     void showLargestFilesView();
-    void entryMenuAboutToOpen(const RightClickTable *table, int row);
+    void entryMenuAboutToOpen(RightClickTable *table, int row);
     void entryDoubleClicked(int row);
     static void copyPath(const QByteArray &path);
     // What the header says of the scan in view and of the one it is compared with.
@@ -200,6 +200,7 @@ private:
     QAction *m_entryLargestAction = nullptr;
     QAction *m_entryTrashAction = nullptr;
     AnalysisSession::Entry m_menuEntry; // the entry whose menu opened last
+    QPointer<const RightClickTable> m_menuTable; // and its list
     LargestFilesView *m_largestFilesView = nullptr;
     QLabel *m_scanNote = nullptr;
     QToolButton *m_endComparisonButton = nullptr;

@@ -192,7 +192,8 @@ void StorageWindowController::showLargestFilesView()
 
 void StorageWindowController::showInFinder()
 {
-    const QByteArray path = ui->fileTableView->pathToOpen();
+    // The list whose menu opened last: the file list's or the largest files'.
+    const QByteArray path = (m_menuTable ? m_menuTable.get() : ui->fileTableView)->pathToOpen();
     if (!path.isNull())
         m_fileManager->showItems({path});
 }

@@ -97,8 +97,9 @@ void StorageWindowController::willOpenMenuForSector(
         m_menuFolder.reset();
 }
 
-void StorageWindowController::entryMenuAboutToOpen(const RightClickTable *table, int row)
+void StorageWindowController::entryMenuAboutToOpen(RightClickTable *table, int row)
 {
+    m_menuTable = table;
     const auto *model = static_cast<const FileListModel *>(table->model());
     const QByteArray path = table->pathToOpen();
     // Gone entries and a scan's summaries are no items of their own; a scan of another computer's

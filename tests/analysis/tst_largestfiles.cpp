@@ -127,9 +127,12 @@ private Q_SLOTS:
             QStringLiteral("case%1").arg(m_case));
         QCOMPARE(model->index(1, FileListModel::FolderColumn).data().toString(), QStringLiteral("d2/e4"));
         QCOMPARE(view()->statusLabel()->text(), QStringLiteral("The largest files among 170 items"));
+        const FileTable t {view()->table()};
+        entryMenu(t, 2, "Show in File Manager");
+        QCOMPARE(m_files->calls.value(0),
+            QList<QByteArray> {model->index(2, 0).data(FileListModel::PathRole).toByteArray()});
 
         const quint64 moved = 9000 + 1000 + 149 * 37, before = s().rootSize();
-        const FileTable t {view()->table()};
         t.clickCheckBox(0);
         t.clickRow(1);
         QTest::mouseClick(view()->trashButton(), Qt::LeftButton);
