@@ -100,7 +100,7 @@ private Q_SLOTS:
                 makeFile(at(QStringLiteral("d%1/e%2/f%3.bin").arg(i % 3).arg(i % 5).arg(i)), 1000 + i * 37));
             inD2 += i % 3 == 2 ? 1000 + i * 37 : 0;
         }
-        QVERIFY(makeFile(at("top.bin"), 9000));
+        makeFile(pathOf("top.bin"), 9000); // written: the one file that takes room on the disk
         QVERIFY(QFile::link(at("d0"), at("link")));
         runToResult(m_root);
         QVERIFY(cell(0)->headerButton()->isVisible());
@@ -127,6 +127,14 @@ private Q_SLOTS:
             QStringLiteral("case%1").arg(m_case));
         QCOMPARE(model->index(1, FileListModel::FolderColumn).data().toString(), QStringLiteral("d2/e4"));
         QCOMPARE(view()->statusLabel()->text(), QStringLiteral("The largest files among 170 items"));
+        // In disk usage it is the largest by far; the others take none.
+        s().setMeasure(Measure::DiskUsage);
+        QCOMPARE(model->entry(0)->name, std::string("top.bin"));
+        QVERIFY(model->index(0, FileListModel::SizeColumn).data(FileListModel::RawValueRole).toULongLong()
+            >= 9000);
+        QCOMPARE(
+            model->index(1, FileListModel::SizeColumn).data(FileListModel::RawValueRole).toULongLong(), 0u);
+        s().setMeasure(Measure::ApparentSize);
         const FileTable t {view()->table()};
         entryMenu(t, 2, "Show in File Manager");
         QCOMPARE(m_files->calls.value(0),
