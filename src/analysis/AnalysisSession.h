@@ -38,11 +38,11 @@ class TreeComparison;
 // where they still exist; stopped, it leaves that result as it was.
 //
 // Background work (the walk, folder listings, moves to the trash, the search for the largest
-// files) runs on the program's pool
-// and comes back only through the session's BackgroundLink, tagged with a Ticket; a result whose
-// ticket is no longer current is dropped there, by one rule. Everything here lives on the GUI
-// thread. Views read the state and listen to the change signals, which are sent once per batch of
-// changes (a user action, or whatever arrived from the background in one event-loop turn).
+// files) runs on the program's pool and comes back only through the session's BackgroundLink,
+// tagged with a Ticket; a result whose ticket is no longer current is dropped there, by one rule.
+// Everything here lives on the GUI thread. Views read the state and listen to the change
+// signals, which are sent once per batch of changes (a user action, or whatever arrived from the
+// background in one event-loop turn).
 class AnalysisSession : public QObject
 {
     Q_OBJECT
