@@ -272,7 +272,7 @@ private Q_SLOTS:
             100.0 / double(total));
         s().setMeasure(Measure::DiskUsage);
         const quint64 allocated = s().rootSize();
-        const auto &b = s().directoryItems()[1];
+        const Entry b = s().directoryItems()[1];
         QCOMPARE(t.model()->index(1, FileListModel::ShareColumn).data(FileListModel::ShareRole).toDouble(),
             double(b->allocatedSize) / double(allocated));
         s().setMeasure(Measure::ApparentSize);
