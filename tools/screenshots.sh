@@ -4,11 +4,13 @@
 # home folder of sparse files under build/, some of which go to a trash under build/ too. With
 # "scans", only the scan files' views: that home compared with an ncdu scan of it made before it
 # changed (with the label of its largest sector, and with a folder's list sorted by change), and
-# the scan opened as if made on another computer.
+# the scan opened as if made on another computer. With "answers", the answers at a glance on that
+# home: the header's size, a sector's label with its share, the list's share column (and a link
+# listed as a file), and the Largest Files view, light and dark, and in German.
 # Needs a build (build/corvale, build/window_demo) and xvfb, imagemagick, dbus, python3-dbus,
 # python3-gi; ncdu for "scans". With "measures", the same folder in apparent size and in disk
 # usage: a sparse disk image, a backup hard-linked into three folders, files written in full.
-#   bash tools/screenshots.sh [scans|measures]
+#   bash tools/screenshots.sh [scans|measures|answers]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=docs/screenshots
@@ -81,6 +83,19 @@ if [ "${1:-}" = scans ]; then
     shot 2 compare-filelist-light build/window_demo "$home" 0 --compare "$demo/earlier.json" --into Downloads
     sed -i "s|\"name\":\"$home\"|\"name\":\"/srv/backup/home/alex\"|" "$demo/earlier.json"
     shot 2 scan-elsewhere-light build/window_demo "$demo/earlier.json" 0 --scan
+    rm -rf "$demo"
+    exit 0
+fi
+
+if [ "${1:-}" = answers ]; then
+    make_home
+    ln -s Holidays "$demo/Home/Videos/Latest"
+    for look in 2:light 1:dark 2:light-de; do
+        lang=C.UTF-8
+        [ "${look##*-}" = de ] && lang=de_DE.UTF-8
+        shot "${look%%:*}" "answers-${look##*:}" env LANG=$lang build/window_demo "$demo/Home" 0 --label
+        shot "${look%%:*}" "largest-files-${look##*:}" env LANG=$lang build/window_demo "$demo/Home" 0 --largest
+    done
     rm -rf "$demo"
     exit 0
 fi

@@ -6,10 +6,12 @@
 // --keys gives the file list the keyboard focus as Tab would, moves its current row down twice and
 // checks it with Space. With --scan, FOLDER is a scan file to open instead; with --compare EARLIER,
 // the result is compared with that scan, the list sorted by change and the label of row 0's
-// largest sector shown. Follows the desktop's colour scheme as the program does. Prints "ready"
-// when there is something to look at, then stays open. See tools/screenshots.sh.
+// largest sector shown. --label shows that label without a comparison; --largest shows the
+// Largest Files view of FOLDER with its first two files checked. Follows the desktop's colour
+// scheme and language as the program does. Prints "ready" when there is something to look at,
+// then stays open. See tools/screenshots.sh.
 // Usage: window_demo FOLDER [COUNT] [--move] [--depth N] [--check N] [--size WxH] [--keys]
-//        [--scan] [--compare EARLIER] [--into NAME]
+//        [--scan] [--compare EARLIER] [--into NAME] [--label] [--largest]
 
 #include "AnalysisSession.h"
 #include "DynamicStackedView.h"
@@ -19,6 +21,7 @@
 #include "FloatingWindowController.h"
 #include "RowsTable.h"
 #include "StorageWindowController.h"
+#include "Translations.h"
 #include "VisualDataCell.h"
 
 #include <QApplication>
@@ -34,12 +37,15 @@ using namespace corvale;
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    installTranslations();
     if (QIcon::fallbackThemeName().isEmpty() || QIcon::fallbackThemeName() == QLatin1String("hicolor"))
         QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
     QStringList args = app.arguments().mid(1);
     const bool move = args.removeAll(QStringLiteral("--move")) > 0;
     const bool keys = args.removeAll(QStringLiteral("--keys")) > 0;
     const bool scan = args.removeAll(QStringLiteral("--scan")) > 0;
+    const bool label = args.removeAll(QStringLiteral("--label")) > 0;
+    const bool largestFiles = args.removeAll(QStringLiteral("--largest")) > 0;
     const auto option = [&](const QString &name, const QString &fallback) {
         const qsizetype at = args.indexOf(name);
         if (at < 0 || at + 1 >= args.size())
@@ -98,7 +104,7 @@ int main(int argc, char **argv)
         if (!box)
             return 1;
         box->click();
-        if (level == 0 && !earlier.isEmpty()) {
+        if (level == 0 && (label || !earlier.isEmpty())) {
             QTest::qWait(400);
             rows->bar(0)->changeHighlight(rows->bar(0)->boxForSector(largest));
         }
@@ -128,6 +134,14 @@ int main(int argc, char **argv)
         for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Space})
             QTest::keyClick(list, key);
         QTest::qWait(200);
+    }
+    if (largestFiles) {
+        controller.showLargestFiles(session.rootPath());
+        if (!QTest::qWaitFor([&] { return !session.isFindingLargestFiles(); }, 60000))
+            return 1;
+        for (int row = 0; row < 2; ++row)
+            session.largestFilesModel()->setChecked(row, true);
+        QTest::qWait(300);
     }
     std::printf("ready\n");
     std::fflush(stdout);

@@ -54,6 +54,7 @@ AnalysisSession::AnalysisSession(QObject *parent)
     : QObject(parent)
     , m_link(std::make_shared<BackgroundLink>(this))
     , m_fileListModel(new FileListModel(this))
+    , m_largestFilesModel(new FileListModel(this))
 {
     for (size_t i = 0; i < paletteHex.size(); ++i) {
         m_colors[i] = colorWithHexColorString(QLatin1String(paletteHex[i].normal));
@@ -70,6 +71,8 @@ AnalysisSession::~AnalysisSession()
     m_link->cut();
     if (m_currentRun)
         m_currentRun->requestStop();
+    if (m_largestScanner)
+        m_largestScanner->requestStop();
 }
 
 bool AnalysisSession::isCurrent(const Ticket &ticket) const
@@ -77,6 +80,10 @@ bool AnalysisSession::isCurrent(const Ticket &ticket) const
     switch (ticket.channel) {
     case Ticket::Run:
         return ticket.number == m_runNumber;
+    case Ticket::Result:
+        return ticket.number == m_resultNumber;
+    case Ticket::LargestFiles:
+        return ticket.number == m_largestNumber;
     case Ticket::Listing:
         return ticket.number == m_listingNumber;
     case Ticket::Comparison:
@@ -97,10 +104,15 @@ void AnalysisSession::openFolder(const QByteArray &path)
 {
     m_lastFolder = path;
     m_scanFile.clear();
-    updateFolder();
+    startRun(false);
 }
 
 void AnalysisSession::updateFolder()
+{
+    startRun(m_state == State::Result);
+}
+
+void AnalysisSession::startRun(bool keepResult)
 {
     const ChangeBatch batch(*this);
     setState(State::Walking);
@@ -109,39 +121,18 @@ void AnalysisSession::updateFolder()
     if (m_currentRun)
         m_currentRun->requestStop();
     m_visualData = std::make_shared<FolderVisualData>();
-
-    m_rows.clear();
-    m_staleRows.clear();
-    m_changes.rowsFrom = 0;
-    m_root.reset();
-    m_rootPath.clear();
-    m_scan.reset();
-    m_movedFromScan.clear();
-    m_fileListModel->setLocked(false);
-    if (std::exchange(m_lacksDiskUsage, false) && m_measure != m_chosenMeasure) {
-        m_measure = m_chosenMeasure;
-        m_fileListModel->setMeasure(m_measure);
-    }
-    m_listedFolder.reset();
-    if (m_readingComparison || m_comparison)
+    closeLargestFiles();
+    if (!keepResult) {
+        dropResult();
+    } else if (std::exchange(m_readingComparison, false)) {
+        // A comparison asked for the result in view: the new walk ends it anyway.
+        ++m_comparisonNumber;
         m_changes.comparison = true;
-    m_readingComparison = false;
-    m_comparison.reset();
-    m_earlierScan.reset();
-    // A listing, a comparison or a move of the last run has nothing more to say here.
-    ++m_listingNumber;
-    ++m_comparisonNumber;
-    m_listing = false;
-    m_fileListModel->setItems({});
-    clearFilesToDelete();
-    m_changes.entries = true;
-    m_entriesInFlight.clear();
-    m_trashActionsRunning = 0;
-    m_trashedWhileSaving.clear();
-    m_reclaimedSpace = 0;
-    m_reclaimedDiskSpace = 0;
-    m_reclaimedLinkedSpace = 0;
-    m_changes.counts = true;
+    }
+    // What the rows below row 0 show, to open again in the new result.
+    m_reopen.clear();
+    for (size_t row = 1; keepResult && row < m_rows.size(); ++row)
+        m_reopen.push_back(m_rows[row].path);
 
     ++m_runNumber;
     m_runStopped = false;
@@ -154,6 +145,45 @@ void AnalysisSession::updateFolder()
         ? std::make_shared<AnalysisRun>(m_link, m_runNumber, m_visualData, m_lastFolder, m_reportHook)
         : std::make_shared<AnalysisRun>(m_link, m_runNumber, m_scanFile, m_reportHook);
     backgroundPool()->start([run = m_currentRun] { run->run(); });
+}
+
+void AnalysisSession::dropResult()
+{
+    m_rows.clear();
+    m_staleRows.clear();
+    m_changes.rowsFrom = 0;
+    m_root.reset();
+    m_rootPath.clear();
+    m_scan.reset();
+    m_movedFromScan.clear();
+    m_fileListModel->setLocked(false);
+    if (std::exchange(m_lacksDiskUsage, false) && m_measure != m_chosenMeasure) {
+        m_measure = m_chosenMeasure;
+        m_fileListModel->setMeasure(m_measure);
+        m_largestFilesModel->setMeasure(m_measure);
+    }
+    m_listedFolder.reset();
+    if (m_readingComparison || m_comparison)
+        m_changes.comparison = true;
+    m_readingComparison = false;
+    m_comparison.reset();
+    m_earlierScan.reset();
+    // A listing, a comparison or a move made in that result has nothing more to say.
+    ++m_listingNumber;
+    ++m_comparisonNumber;
+    ++m_resultNumber;
+    m_listing = false;
+    m_fileListModel->setItems({});
+    m_fileListModel->setShareOf(nullptr);
+    clearFilesToDelete();
+    m_changes.entries = true;
+    m_entriesInFlight.clear();
+    m_trashActionsRunning = 0;
+    m_trashedWhileSaving.clear();
+    m_reclaimedSpace = 0;
+    m_reclaimedDiskSpace = 0;
+    m_reclaimedLinkedSpace = 0;
+    m_changes.counts = true;
 }
 
 void AnalysisSession::walkStarted()
@@ -185,7 +215,7 @@ void AnalysisSession::stopSearch()
     if (m_currentRun)
         m_currentRun->requestStop();
     m_runStopped = true;
-    setState(State::Welcome);
+    setState(m_root ? State::Result : State::Welcome);
 }
 
 void AnalysisSession::processData(std::shared_ptr<FolderVisualData> tree)
@@ -198,6 +228,9 @@ void AnalysisSession::processData(std::shared_ptr<FolderVisualData> tree)
     if (!tree)
         return;
 
+    // A Refresh kept the result it replaces until now.
+    if (m_root && tree != m_root)
+        dropResult();
     m_root = std::move(tree);
     m_rootPath = bytes(m_root->path());
     m_itemsVisualized = m_root->count();
@@ -208,7 +241,22 @@ void AnalysisSession::processData(std::shared_ptr<FolderVisualData> tree)
     m_rows = {Row {buildRow(*m_root, entries), m_rootPath}};
     m_staleRows.clear();
     m_changes.rowsFrom = 0;
-    listFolder(m_root, m_rootPath, std::move(entries));
+    std::shared_ptr<FolderVisualData> shown = m_root;
+    // The folders a Refresh had open, as far down as they are still there.
+    for (const QByteArray &path : std::exchange(m_reopen, {})) {
+        const auto &sectors = m_rows.back().sectors;
+        const auto found = std::find_if(sectors.begin(), sectors.end(), [&](const auto &sector) {
+            const auto node = sector->template represented<FolderVisualData>();
+            return !sector->isDisabled() && node && view(path) == node->path();
+        });
+        if (found == sectors.end())
+            break;
+        (*found)->setSelected(true);
+        shown = (*found)->represented<FolderVisualData>();
+        entries.clear();
+        m_rows.push_back(Row {buildRow(*shown, entries), path});
+    }
+    listFolder(shown, m_rows.back().path, std::move(entries));
     setState(State::Result);
 }
 
@@ -237,6 +285,8 @@ void AnalysisSession::sendChanges()
         Q_EMIT countsChanged();
     if (changes.comparison)
         Q_EMIT comparisonChanged();
+    if (changes.largest)
+        Q_EMIT largestFilesChanged();
     for (const TrashFailures &failures : changes.finished)
         Q_EMIT trashActionFinished(failures);
     for (const ScanFailure &failure : changes.scanFailures)

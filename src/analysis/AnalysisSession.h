@@ -31,13 +31,18 @@ class TreeComparison;
 
 // One analysis, apart from any widget: the scanner and its runs, the drill-down rows, the file
 // list's model, the removal selection and the moves to the trash; a tree read from a scan file
-// in place of a walk, saving the tree as one, and the comparison with an earlier scan.
+// in place of a walk, saving the tree as one, and the comparison with an earlier scan; the search
+// for a folder's largest files.
 //
-// Background work (the walk, folder listings, moves to the trash) runs on the global thread pool
-// and comes back only through the session's BackgroundLink, tagged with a Ticket; a result whose
-// ticket is no longer current is dropped there, by one rule. Everything here lives on the GUI
-// thread. Views read the state and listen to the change signals, which are sent once per batch of
-// changes (a user action, or whatever arrived from the background in one event-loop turn).
+// A Refresh keeps the result in view until the new one comes, which opens the same folders again
+// where they still exist; stopped, it leaves that result as it was.
+//
+// Background work (the walk, folder listings, moves to the trash, the search for the largest
+// files) runs on the program's pool and comes back only through the session's BackgroundLink,
+// tagged with a Ticket; a result whose ticket is no longer current is dropped there, by one rule.
+// Everything here lives on the GUI thread. Views read the state and listen to the change
+// signals, which are sent once per batch of changes (a user action, or whatever arrived from the
+// background in one event-loop turn).
 class AnalysisSession : public QObject
 {
     Q_OBJECT
@@ -96,8 +101,9 @@ public:
     // The run.
     // A new folder: the rows go, and the folder is walked.
     void openFolder(const QByteArray &path);
-    // Walks lastFolder again.
+    // Walks lastFolder again (or reads the scan file again); the result in view stays until then.
     void updateFolder();
+    // Back to the result in view, if a Refresh kept one; else to the welcome state.
     void stopSearch();
     // The end of every run, also a stopped one (nothing then).
     void processData(std::shared_ptr<FolderVisualData> tree);
@@ -106,6 +112,8 @@ public:
     // The walked folder as the walk resolved it (links followed): the one path by which row 0,
     // the file list and the trash know it. Empty before the first result.
     const QByteArray &rootPath() const { return m_rootPath; }
+    // The chosen folder's size in the measure; 0 without a result.
+    quint64 rootSize() const { return m_root ? sizeIn(m_measure, *m_root) : 0; }
     quint64 runNumber() const { return m_runNumber; }
     const std::shared_ptr<FolderVisualData> &visualData() const { return m_visualData; }
     const std::shared_ptr<AnalysisRun> &currentRun() const { return m_currentRun; }
@@ -124,6 +132,9 @@ public:
     quint64 reclaimedLinkedSpace() const { return m_reclaimedLinkedSpace; }
     void didSelectSector(const std::shared_ptr<DynamicStackedViewSector> &sector, qint64 row);
     void didRemoveSelectionInRow(qint64 row);
+    // Opens a folder entry of the file list as a click on its sector would; the number of the row
+    // whose sector it was, or -1 where it has none.
+    qint64 openInChart(const Entry &entry);
     // One sector per child of `folder` in its order, then a grey "Files" sector for what the
     // shares leave; appends one folder entry per child to `entries`.
     Sectors buildRow(const FolderVisualData &folder, Entries &entries) const;
@@ -156,8 +167,10 @@ public:
     void fileSelectionsChanged();
 
     // Moving to the trash.
-    // Moves every checked entry that is not already being moved, in tasks on the global pool.
-    void trashSelectedItems();
+    // Moves every checked entry that is not already being moved, in tasks on the pool.
+    void trashSelectedItems() { trashEntries(m_filesToDelete); }
+    // The same for any entries of the tree in view (of a list, or the largest files).
+    void trashEntries(const Entries &entries);
     // Takes a moved item (at `path`, of the sizes and count `removed` gives) out of the tree and
     // the chart rows.
     void removeLinkToUrl(const QByteArray &path, const FolderAttributes &removed);
@@ -194,6 +207,23 @@ public:
     // The earlier scan the tree in view is compared with; none while it is not.
     const std::shared_ptr<const ScanFile> &comparedScan() const { return m_earlierScan; }
 
+    // Largest Files: the largest files anywhere below a folder, found by a walk of their own with
+    // progress and a stop, listed in their own model (name, folder, size; checkable) in the
+    // measure. Moves to the trash take them out of it, as they take what a moved folder held.
+    static constexpr size_t largestFilesShown = 100;
+    void findLargestFiles(const QByteArray &folder);
+    void stopLargestFiles();
+    // Stops the search and empties the list; a new run does it too.
+    void closeLargestFiles();
+    // The folder searched; empty while the list is closed.
+    const QByteArray &largestFilesFolder() const { return m_largestFolder; }
+    bool isFindingLargestFiles() const { return m_largestSearching; }
+    // The search ended without a stop: the list holds the largest files of the whole folder.
+    bool largestFilesComplete() const { return m_largestComplete; }
+    // Items searched so far (the walk's reports), none before the first.
+    std::optional<quint64> largestFilesItems() const { return m_largestItems; }
+    FileListModel *largestFilesModel() const { return m_largestFilesModel; }
+
 Q_SIGNALS:
     // The state, the walk's phase or its progress.
     void stateChanged();
@@ -213,12 +243,15 @@ Q_SIGNALS:
         corvale::AnalysisSession::ScanTask task, const QByteArray &file, const corvale::ScanFileError &error);
     // A comparison began, ended or began to be read.
     void comparisonChanged();
+    // The Largest Files search began, reported, ended or was closed; its list changed.
+    void largestFilesChanged();
 
 private:
     friend class AnalysisRun;
     friend class ChangeBatch;
     struct TrashAction;
     struct TrashResult;
+    class LargestFilesSearch;
     struct ScanFailure
     {
         ScanTask task;
@@ -233,6 +266,10 @@ private:
     void scanRead(std::shared_ptr<const ScanFile> scan, const ScanFileError &error, bool folderHere);
 
     void setState(State state);
+    // Starts a run; without `keepResult`, the result in view goes at once.
+    void startRun(bool keepResult);
+    // Lets go of the result in view: rows, list, tree, scan, comparison, moves under way.
+    void dropResult();
     void clearFilesToDelete();
     // Lists a folder in the file list: its sub-folders' entries at once, its loose files when a
     // background listing brings them.
@@ -255,6 +292,13 @@ private:
     // Labels the sectors of rows from `from` on with their change since the earlier scan.
     void labelChanges(size_t from);
     void sendChanges();
+    void largestFilesFound(Entries files, bool complete);
+    // Lists the files kept that are largest in the measure.
+    void showLargestFiles();
+    // Takes moved entries, and what moved folders held, out of the largest files.
+    void dropMovedFromLargestFiles(const Entries &moved);
+    // Lessens the folders between the rows and a moved item that no row shows.
+    void lessenHiddenFolders(std::string_view item, const FolderAttributes &removed);
 
     QByteArray m_lastFolder;
     QByteArray m_rootPath;
@@ -279,6 +323,10 @@ private:
 
     Measure m_measure = Measure::ApparentSize;
     std::vector<Row> m_rows;
+    // The folders the rows below row 0 showed, to open again in the next result.
+    std::vector<QByteArray> m_reopen;
+    // Moves to the trash belong to the result they were made in; it changes with every new one.
+    quint64 m_resultNumber = 0;
     // Rows whose sectors lost size since the last notice: their shares are recomputed once.
     std::set<size_t> m_staleRows;
     bool m_wasReduced = false;
@@ -309,6 +357,16 @@ private:
     std::shared_ptr<const ScanFile> m_earlierScan;
     std::unique_ptr<TreeComparison> m_comparison;
 
+    QByteArray m_largestFolder;
+    quint64 m_largestNumber = 0;
+    std::shared_ptr<FolderVisualData> m_largestScanner; // of the search under way
+    bool m_largestSearching = false;
+    bool m_largestComplete = false;
+    std::optional<quint64> m_largestItems;
+    // Every file the search kept: the largest in either measure.
+    Entries m_largestKept;
+    FileListModel *m_largestFilesModel = nullptr;
+
     // Entries handed to a move that has not come back: a second press does not move them again.
     std::vector<Entry> m_entriesInFlight;
     int m_trashActionsRunning = 0;
@@ -325,6 +383,7 @@ private:
         std::vector<TrashFailures> finished;
         std::vector<ScanFailure> scanFailures;
         bool comparison = false;
+        bool largest = false;
     };
     Changes m_changes;
     int m_batchDepth = 0;

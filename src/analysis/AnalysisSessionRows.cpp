@@ -181,6 +181,22 @@ void AnalysisSession::didSelectSector(const std::shared_ptr<DynamicStackedViewSe
     listFolder(node, m_rows.back().path, std::move(entries));
 }
 
+qint64 AnalysisSession::openInChart(const Entry &entry)
+{
+    if (!entry || !entry->isDir || m_rows.empty())
+        return -1;
+    // The list shows the last row's folder: its folders are that row's sectors.
+    const qint64 row = qint64(m_rows.size()) - 1;
+    for (const auto &sector : m_rows.back().sectors) {
+        const auto node = sector->represented<FolderVisualData>();
+        if (!sector->isDisabled() && node && node->path() == entry->path) {
+            didSelectSector(sector, row);
+            return row;
+        }
+    }
+    return -1;
+}
+
 void AnalysisSession::didRemoveSelectionInRow(qint64 row)
 {
     if (row < 0)
@@ -223,6 +239,7 @@ void AnalysisSession::listFolder(
 {
     m_movedPaths.clear();
     m_listedFolder = folder;
+    m_fileListModel->setShareOf(folder);
     Entries shown = folderEntries;
     applyComparison(shown, false);
     m_fileListModel->setItems(std::move(shown));
@@ -299,6 +316,10 @@ void AnalysisSession::setMeasure(Measure measure)
         }
     }
     m_fileListModel->setMeasure(m_measure);
+    m_largestFilesModel->setMeasure(m_measure);
+    // The largest files in the other measure may be others.
+    if (!m_largestKept.empty())
+        showLargestFiles();
     m_changes.sectors = true;
     m_changes.counts = true;
     m_changes.selection = true;

@@ -23,7 +23,7 @@ void AnalysisSession::openScan(const QByteArray &file)
     // Shown as what is being read until the scan names its folder.
     m_lastFolder = file;
     m_scanFile = file;
-    updateFolder();
+    startRun(false);
 }
 
 void AnalysisSession::scanRead(
@@ -33,7 +33,8 @@ void AnalysisSession::scanRead(
     if (!scan) {
         if (!m_runStopped && error.kind != ScanFileError::Kind::Stopped)
             m_changes.scanFailures.push_back({ScanTask::Open, m_scanFile, error});
-        setState(State::Welcome);
+        // A scan read again that can no longer be read leaves the one in view.
+        setState(m_root ? State::Result : State::Welcome);
         processData(nullptr);
         return;
     }
@@ -41,6 +42,8 @@ void AnalysisSession::scanRead(
         processData(nullptr);
         return;
     }
+    if (m_root)
+        dropResult();
     m_scan = std::move(scan);
     m_scanFolderHere = folderHere;
     m_lastFolder = bytes(m_scan->root->path());

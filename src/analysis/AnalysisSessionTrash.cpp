@@ -111,10 +111,10 @@ struct AnalysisSession::TrashResult
     std::vector<FolderVisualData::LinkedFile> linked;
 };
 
-void AnalysisSession::trashSelectedItems()
+void AnalysisSession::trashEntries(const Entries &toMove)
 {
     Entries entries;
-    for (const auto &entry : m_filesToDelete) {
+    for (const auto &entry : toMove) {
         // Still being moved by an earlier press: moving it again could only fail.
         if (std::find(m_entriesInFlight.begin(), m_entriesInFlight.end(), entry) != m_entriesInFlight.end())
             continue;
@@ -126,8 +126,8 @@ void AnalysisSession::trashSelectedItems()
     auto action = std::make_shared<TrashAction>();
     action->pending = entries.size();
     ++m_trashActionsRunning;
-    // The moves belong to this analysis: after a new walk began, their results say nothing more.
-    const Ticket ticket {Ticket::Run, m_runNumber};
+    // The moves belong to the result in view: once another replaced it, their results say nothing.
+    const Ticket ticket {Ticket::Result, m_resultNumber};
     const bool fromScan = m_scan != nullptr;
     for (size_t first = 0; first < entries.size(); first += TrashChunk) {
         Entries chunk(entries.begin() + qsizetype(first),
@@ -188,6 +188,7 @@ void AnalysisSession::trashed(const std::shared_ptr<TrashAction> &action, std::v
         settleLinkedFiles(action->linked);
     if (!moved.empty()) {
         m_fileListModel->removeEntries(moved);
+        dropMovedFromLargestFiles(moved);
         m_changes.counts = true;
         m_changes.sectors = true;
     }
@@ -248,6 +249,7 @@ void AnalysisSession::removeLinkToUrl(const QByteArray &path, const FolderAttrib
             }
         }
     }
+    lessenHiddenFolders(item, removed);
     // The chosen folder is in no row as a sector of its own.
     if (m_root && isBelow(item, m_root->path())) {
         m_root->setSize(lessBy(m_root->size(), removed.size));
@@ -285,6 +287,36 @@ std::shared_ptr<DynamicStackedViewSector> AnalysisSession::removeLinkToUrlProces
         lessen(false);
     }
     return sector;
+}
+
+void AnalysisSession::lessenHiddenFolders(std::string_view item, const FolderAttributes &removed)
+{
+    // A moved item of the file list lies in the last row's folder, so every folder above it is in
+    // a row. One of the largest files may lie deeper: the folders between the deepest row above
+    // it and the item itself are in no row, but will be when the user opens them.
+    std::shared_ptr<FolderVisualData> folder;
+    for (size_t row = m_rows.size(); row-- > 0 && !folder;) {
+        const auto shown = folderOfRow(row);
+        if (shown && isBelow(item, shown->path()))
+            folder = shown;
+    }
+    bool hidden = false; // the first folder below the row's is a sector of that row
+    while (folder && folder->children()) {
+        std::shared_ptr<FolderVisualData> next;
+        for (const auto &child : *folder->children()) {
+            if (isBelow(item, child->path())) {
+                next = child;
+                break;
+            }
+        }
+        if (next && hidden) {
+            next->setSize(lessBy(next->size(), removed.size));
+            next->setAllocatedSize(lessBy(next->allocatedSize(), removed.allocatedSize));
+            next->setCount(lessBy(next->count(), removed.count));
+        }
+        hidden = true;
+        folder = std::move(next);
+    }
 }
 
 } // namespace corvale

@@ -20,13 +20,14 @@ class AnalysisSession;
 // tasks wait for the disk rather than for a core.
 QThreadPool *backgroundPool();
 
-// What a background result belongs to. A walk and everything done to its result (moves to the
-// trash) carry the run's number; a folder listing or the reading of an earlier scan carries the
+// What a background result belongs to. A walk carries the run's number; a move to the trash the
+// number of the result it was made in (a Refresh keeps that result until the new one comes); a
+// folder listing, the reading of an earlier scan or a search for the largest files carries the
 // number of the request it answers. A result whose number is no longer the session's current one
 // for its channel is dropped. A save belongs to no run: its result always counts.
 struct Ticket
 {
-    enum Channel { Run, Listing, Comparison, Save };
+    enum Channel { Run, Result, Listing, Comparison, LargestFiles, Save };
     Channel channel = Run;
     quint64 number = 0;
 };

@@ -48,6 +48,10 @@ void CheckmarkTableCell::paint(
     initStyleOption(&opt, index);
     // The list never shows a row as selected or current: a click checks, it does not select.
     opt.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
+    if (index.column() == FileListModel::ShareColumn && index.data(FileListModel::ShareRole).isValid()) {
+        paintShare(painter, opt, index.data(FileListModel::ShareRole).toDouble());
+        return;
+    }
     if (index.column() != FileListModel::NameColumn) {
         QStyledItemDelegate::paint(painter, opt, index);
         return;
@@ -74,6 +78,33 @@ void CheckmarkTableCell::paint(
     painter->setPen(opt.palette.color(QPalette::Normal, QPalette::Text));
     const QString text = opt.fontMetrics.elidedText(opt.text, Qt::ElideMiddle, l.text.width());
     painter->drawText(l.text, int(Qt::AlignVCenter | Qt::AlignLeading), text);
+    painter->restore();
+}
+
+void CheckmarkTableCell::paintShare(QPainter *painter, const QStyleOptionViewItem &opt, double share)
+{
+    const QStyle *style = styleOf(opt.widget);
+    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, painter, opt.widget);
+    // The number on the right, a bar as long as the share in what is left of the cell.
+    const QRect text = opt.rect.adjusted(margin, 0, -margin, 0);
+    const int numberWidth = opt.fontMetrics.horizontalAdvance(QStringLiteral("100 %"));
+    QRectF bar(text.left(), text.center().y() - 2.5, text.width() - numberWidth - spacing, 6);
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setPen(Qt::NoPen);
+    if (bar.width() >= 8) {
+        QColor ground = opt.palette.color(QPalette::Text);
+        ground.setAlphaF(0.12f);
+        painter->setBrush(ground);
+        painter->drawRoundedRect(bar, 3, 3);
+        bar.setWidth(std::max(1.0, bar.width() * share));
+        painter->setBrush(opt.palette.color(QPalette::Highlight));
+        if (share > 0)
+            painter->drawRoundedRect(bar, std::min(3.0, bar.width() / 2), 3);
+    }
+    painter->setFont(opt.font);
+    painter->setPen(opt.palette.color(QPalette::Normal, QPalette::Text));
+    painter->drawText(text, int(Qt::AlignVCenter | Qt::AlignTrailing), opt.text);
     painter->restore();
 }
 

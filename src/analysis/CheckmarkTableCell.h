@@ -4,8 +4,9 @@
 
 namespace corvale {
 
-// Draws the file list's name column: checkbox, icon and name, never as selected. A system
-// entry gets a disabled checkbox. Other columns are drawn as usual, also never selected.
+// Draws the file list's name column (checkbox, icon and name) and its share column (a bar and
+// the percentage), never as selected. A system entry gets a disabled checkbox. Other columns are
+// drawn as usual, also never selected.
 // Neither clicks nor keys are handled here: RightClickTable turns every click on a row, checkbox
 // included, and Space on the current row into one row click, so each changes a mark exactly
 // once. Owned by the table it draws.
@@ -31,6 +32,7 @@ public:
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
 protected:
+    static void paintShare(QPainter *painter, const QStyleOptionViewItem &option, double share);
     bool editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,
         const QModelIndex &index) override;
 };

@@ -1,6 +1,8 @@
 #include "FileListModel.h"
 
 #include "ByteCount.h"
+#include "DynamicStackedViewPopup.h"
+#include "FolderVisualData.h"
 #include "PathBytes.h"
 #include "SystemEntry.h"
 #include "TrashMover.h"
@@ -156,12 +158,22 @@ int FileListModel::rowOf(const Entry &entry) const
 
 void FileListModel::removeEntries(const std::vector<Entry> &entries)
 {
-    const std::unordered_set<const FolderAttributes *> gone = [&] {
-        std::unordered_set<const FolderAttributes *> set;
+    std::unordered_set<const FolderAttributes *> gone;
+    for (const Entry &entry : entries)
+        gone.insert(entry.get());
+    // An entry moved from another list (Largest Files) is listed here, if at all, by a record of
+    // its own: found by its path, which is worth comparing only then.
+    const auto listed = std::count_if(
+        m_rows.begin(), m_rows.end(), [&](const Row &row) { return gone.count(row.entry.get()) > 0; });
+    if (size_t(listed) < gone.size()) {
+        std::unordered_set<std::string_view> paths;
         for (const Entry &entry : entries)
-            set.insert(entry.get());
-        return set;
-    }();
+            paths.insert(entry->path);
+        for (const Row &row : m_rows) {
+            if (paths.count(row.entry->path))
+                gone.insert(row.entry.get());
+        }
+    }
     // From the bottom up, a run of neighbouring rows at a time, so the rows above keep their numbers.
     int row = rowCount() - 1;
     while (row >= 0) {
@@ -177,6 +189,9 @@ void FileListModel::removeEntries(const std::vector<Entry> &entries)
         endRemoveRows();
         row = first - 1;
     }
+    // The folder in view lost what went: every share left is larger.
+    if (m_shareOf && rowCount() > 0)
+        Q_EMIT dataChanged(index(0, ShareColumn), index(rowCount() - 1, ShareColumn));
 }
 
 void FileListModel::clearChecks()
@@ -234,12 +249,54 @@ int FileListModel::columnCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : ColumnCount;
 }
 
+std::optional<double> FileListModel::share(const FolderAttributes &entry) const
+{
+    if (!m_shareOf || entry.since == FolderAttributes::Since::Gone)
+        return std::nullopt;
+    const quint64 total = sizeIn(m_measure, *m_shareOf);
+    return total == 0 ? 0.0 : std::min(1.0, double(sizeIn(m_measure, entry)) / double(total));
+}
+
+QString FileListModel::folderText(const FolderAttributes &entry) const
+{
+    const std::string_view folder = parentPath(entry.path);
+    const std::string_view base = view(m_folderBase);
+    // Directly in the chosen folder: that folder's name says it best.
+    if (folder == base)
+        return QFile::decodeName(bytes(lastPathComponent(base)));
+    if (!base.empty() && isBelow(folder, base))
+        return QFile::decodeName(bytes(folder.substr(base == "/" ? 1 : base.size() + 1)));
+    return QFile::decodeName(bytes(folder));
+}
+
 QVariant FileListModel::data(const QModelIndex &index, int role) const
 {
     if (!isListed(index))
         return {};
     const Row &row = m_rows[size_t(index.row())];
     const bool name = index.column() == NameColumn;
+    if (index.column() == ShareColumn) {
+        const std::optional<double> part = share(*row.entry);
+        switch (role) {
+        case Qt::DisplayRole:
+            return part ? DynamicStackedViewPopup::shareText(float(*part)) : QString();
+        case ShareRole:
+            return part ? QVariant(*part) : QVariant();
+        case RawValueRole:
+            return QVariant::fromValue<quint64>(sizeIn(m_measure, *row.entry));
+        case Qt::TextAlignmentRole:
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        default:
+            return {};
+        }
+    }
+    if (index.column() == FolderColumn) {
+        if (role == Qt::DisplayRole || role == RawValueRole)
+            return folderText(*row.entry);
+        if (role == Qt::ToolTipRole)
+            return QFile::decodeName(bytes(parentPath(row.entry->path)));
+        return {};
+    }
     if (index.column() == ChangeColumn && (role == Qt::DisplayRole || role == RawValueRole)) {
         const FolderAttributes &entry = *row.entry;
         if (role == RawValueRole)
@@ -265,7 +322,8 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
         if (!name)
             return {};
         if (row.icon.isNull())
-            row.icon = iconForEntry(bytes(row.entry->path), row.entry->isDir);
+            row.icon
+                = row.entry->isLink ? iconForLink() : iconForEntry(bytes(row.entry->path), row.entry->isDir);
         return row.icon;
     case Qt::CheckStateRole:
         return name ? QVariant(row.checked ? Qt::Checked : Qt::Unchecked) : QVariant();
@@ -327,6 +385,9 @@ Qt::ItemFlags FileListModel::flags(const QModelIndex &index) const
 
 QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
+    const bool largestFirst = section == SizeColumn || section == ShareColumn || section == ChangeColumn;
+    if (orientation == Qt::Horizontal && role == Qt::InitialSortOrderRole)
+        return largestFirst ? Qt::DescendingOrder : Qt::AscendingOrder;
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
     switch (section) {
@@ -334,8 +395,12 @@ QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int
         return tr("Name");
     case SizeColumn:
         return tr("Size");
+    case ShareColumn:
+        return tr("Share");
     case ChangeColumn:
         return tr("Change");
+    case FolderColumn:
+        return tr("Folder");
     default:
         return {};
     }
@@ -350,7 +415,7 @@ std::vector<int> sortedRows(size_t count, EntryOf entryOf, int column, Qt::SortO
     const bool ascending = order == Qt::AscendingOrder;
     // Keys are made once per entry and sorted beside the row numbers, so that comparisons
     // neither decode names nor chase pointers.
-    if (column == FileListModel::SizeColumn) {
+    if (column == FileListModel::SizeColumn || column == FileListModel::ShareColumn) {
         std::vector<std::pair<quint64, int>> keyed;
         keyed.reserve(count);
         for (size_t i = 0; i < count; ++i)
@@ -366,8 +431,13 @@ std::vector<int> sortedRows(size_t count, EntryOf entryOf, int column, Qt::SortO
     }
     std::vector<std::pair<QString, int>> keyed;
     keyed.reserve(count);
-    for (size_t i = 0; i < count; ++i)
-        keyed.emplace_back(naturalSortKey(entryOf(i).name), int(i));
+    for (size_t i = 0; i < count; ++i) {
+        const FolderAttributes &entry = entryOf(i);
+        keyed.emplace_back(column == FileListModel::FolderColumn
+                ? naturalSortKey(std::string(parentPath(entry.path)))
+                : naturalSortKey(entry.name),
+            int(i));
+    }
     return orderBy(std::move(keyed), ascending);
 }
 
@@ -409,6 +479,13 @@ qint64 FileListModel::change(const FolderAttributes &entry, Measure measure)
     return now - then;
 }
 
+void FileListModel::setShareOf(std::shared_ptr<const FolderVisualData> folder)
+{
+    m_shareOf = std::move(folder);
+    if (rowCount() > 0)
+        Q_EMIT dataChanged(index(0, ShareColumn), index(rowCount() - 1, ShareColumn));
+}
+
 void FileListModel::setMeasure(Measure measure)
 {
     if (measure == m_measure)
@@ -416,7 +493,7 @@ void FileListModel::setMeasure(Measure measure)
     m_measure = measure;
     if (rowCount() > 0)
         Q_EMIT dataChanged(index(0, SizeColumn), index(rowCount() - 1, ChangeColumn));
-    if (m_sortColumn == SizeColumn || m_sortColumn == ChangeColumn)
+    if (m_sortColumn == SizeColumn || m_sortColumn == ShareColumn || m_sortColumn == ChangeColumn)
         sort(m_sortColumn, m_sortOrder);
 }
 

@@ -14,7 +14,7 @@
 namespace corvale {
 
 SystemFileManager::SystemFileManager(Unavailable unavailable)
-    : m_unavailable(std::move(unavailable))
+    : m_unavailable(std::make_shared<Unavailable>(std::move(unavailable)))
 { }
 
 QByteArray SystemFileManager::uriOf(const QByteArray &path)
@@ -71,8 +71,8 @@ void SystemFileManager::openFolder(const QByteArray &folder) const
     GError *error = nullptr;
     GList uris {const_cast<char *>(uri.constData()), nullptr, nullptr};
     const bool launched = chosen && g_app_info_launch_uris(chosen, &uris, nullptr, &error);
-    if (!launched && m_unavailable) {
-        m_unavailable(
+    if (!launched && *m_unavailable) {
+        (*m_unavailable)(
             tr("“%1” cannot be shown: %2")
                 .arg(QFile::decodeName(folder),
                     error ? QString::fromUtf8(error->message) : tr("no file manager is installed")));
@@ -81,6 +81,35 @@ void SystemFileManager::openFolder(const QByteArray &folder) const
         g_error_free(error);
     if (chosen)
         g_object_unref(chosen);
+}
+
+void SystemFileManager::openItem(const QByteArray &path, bool isFolder)
+{
+    if (isFolder) {
+        openFolder(path);
+        return;
+    }
+    struct Launch
+    {
+        std::weak_ptr<Unavailable> unavailable;
+        QByteArray path;
+    };
+    // Finding the application may read the file to tell its type: never on the GUI thread.
+    const QByteArray uri = uriOf(path);
+    g_app_info_launch_default_for_uri_async(
+        uri.constData(), nullptr, nullptr,
+        [](GObject *, GAsyncResult *result, gpointer data) {
+            const std::unique_ptr<Launch> launch(static_cast<Launch *>(data));
+            GError *error = nullptr;
+            if (g_app_info_launch_default_for_uri_finish(result, &error))
+                return;
+            const auto unavailable = launch->unavailable.lock();
+            if (unavailable && *unavailable)
+                (*unavailable)(tr("“%1” cannot be opened: %2")
+                                   .arg(QFile::decodeName(launch->path), QString::fromUtf8(error->message)));
+            g_error_free(error);
+        },
+        new Launch {m_unavailable, path});
 }
 
 } // namespace corvale

@@ -6,10 +6,10 @@
 
 namespace corvale {
 
-std::optional<QByteArray> SystemFolderChooser::chooseFolder(QWidget *parent)
+std::optional<QByteArray> SystemFolderChooser::chooseFolder(QWidget *parent, const QByteArray &start)
 {
     const QString folder = QFileDialog::getExistingDirectory(parent,
-        QCoreApplication::translate("FolderChooser", "Select a Folder"), QString(),
+        QCoreApplication::translate("FolderChooser", "Select a Folder"), QFile::decodeName(start),
         QFileDialog::ShowDirsOnly);
     if (folder.isEmpty())
         return std::nullopt;

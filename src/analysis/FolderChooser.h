@@ -14,14 +14,15 @@ class FolderChooser
 {
 public:
     virtual ~FolderChooser() = default;
-    // The chosen folder's path (the kernel's bytes), or nothing when the user cancelled.
-    virtual std::optional<QByteArray> chooseFolder(QWidget *parent) = 0;
+    // The chosen folder's path (the kernel's bytes), or nothing when the user cancelled; the
+    // chooser opens in `start`.
+    virtual std::optional<QByteArray> chooseFolder(QWidget *parent, const QByteArray &start) = 0;
 };
 
 class SystemFolderChooser : public FolderChooser
 {
 public:
-    std::optional<QByteArray> chooseFolder(QWidget *parent) override;
+    std::optional<QByteArray> chooseFolder(QWidget *parent, const QByteArray &start) override;
 };
 
 } // namespace corvale

@@ -4,6 +4,7 @@
 #include "ScanFile.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 
 #include <algorithm>
 #include <condition_variable>
@@ -41,14 +42,9 @@ void measure(Chunk &chunk, int fd, const std::string &prefix)
         const bool known = ::statx(fd, name, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC,
                                STATX_TYPE | STATX_SIZE | STATX_BLOCKS, &own)
             == 0;
-        bool isFolder = known && S_ISDIR(own.stx_mode);
-        // A link that leads to a folder counts as one (the walk counted it as a file, so it is in
-        // the folder's "Files" sector); a broken link is a file.
-        if (known && S_ISLNK(own.stx_mode)) {
-            struct stat target;
-            isFolder = ::fstatat(fd, name, &target, 0) == 0 && S_ISDIR(target.st_mode);
-        }
-        if (isFolder)
+        // A link is an entry of its own length wherever it leads, as the walk counted it: so a
+        // link to a folder can be found and moved like any file.
+        if (known && S_ISDIR(own.stx_mode))
             continue;
         auto entry = std::make_shared<FolderAttributes>();
         entry->name = name;
@@ -58,6 +54,7 @@ void measure(Chunk &chunk, int fd, const std::string &prefix)
         entry->size = known ? own.stx_size : 0;
         entry->allocatedSize = known ? own.stx_blocks * 512 : 0;
         entry->isDir = false;
+        entry->isLink = known && S_ISLNK(own.stx_mode);
         entry->count = 1;
         chunk.measured[i] = std::move(entry);
     }
@@ -184,7 +181,8 @@ void appendScannedFiles(const ScanFile &scan, const FolderVisualData &folder, En
     if (record->unlistedCount) {
         const QString name = record->unlistedCount == 1
             ? QCoreApplication::translate("LooseFileListing", "(1 file)")
-            : QCoreApplication::translate("LooseFileListing", "(%1 files)").arg(record->unlistedCount);
+            : QCoreApplication::translate("LooseFileListing", "(%1 files)")
+                  .arg(QLocale().toString(qulonglong(record->unlistedCount)));
         add(name.toStdString(), record->unlistedSize, record->unlistedAllocatedSize);
         entries.back()->summarised = record->unlistedCount;
     }

@@ -36,12 +36,17 @@ RightClickTable::RightClickTable(QWidget *parent)
 void RightClickTable::setModel(QAbstractItemModel *model)
 {
     QTableView::setModel(model);
-    if (horizontalHeader()->count() > FileListModel::SizeColumn) {
-        horizontalHeader()->setSectionResizeMode(FileListModel::NameColumn, QHeaderView::Stretch);
-        horizontalHeader()->setSectionResizeMode(FileListModel::SizeColumn, QHeaderView::Interactive);
-        horizontalHeader()->resizeSection(
-            FileListModel::SizeColumn, fontMetrics().horizontalAdvance(QStringLiteral("000.00 MB")) + 16);
-    }
+    QHeaderView *header = horizontalHeader();
+    if (header->count() != FileListModel::ColumnCount)
+        return;
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->setSectionResizeMode(FileListModel::NameColumn, QHeaderView::Stretch);
+    header->resizeSection(
+        FileListModel::SizeColumn, fontMetrics().horizontalAdvance(QStringLiteral("000.00 MB")) + 16);
+    // Room for the widest share and a bar beside it.
+    header->resizeSection(
+        FileListModel::ShareColumn, fontMetrics().horizontalAdvance(QStringLiteral("100 %")) + 48);
+    header->resizeSection(FileListModel::ChangeColumn, header->sectionSize(FileListModel::SizeColumn));
 }
 
 int RightClickTable::clickedRow(QMouseEvent *event)
@@ -66,8 +71,10 @@ void RightClickTable::mouseDoubleClickEvent(QMouseEvent *event)
 {
     const int row = clickedRow(event);
     QTableView::mouseDoubleClickEvent(event);
-    if (row != -1)
+    if (row != -1) {
         Q_EMIT rowClicked(row);
+        Q_EMIT rowDoubleClicked(row);
+    }
 }
 
 void RightClickTable::contextMenuEvent(QContextMenuEvent *event)
@@ -88,6 +95,7 @@ void RightClickTable::openMenu(int row, const QPoint &globalPos)
     if (!model())
         return;
     m_pathToOpen = model()->index(row, FileListModel::NameColumn).data(FileListModel::PathRole).toByteArray();
+    Q_EMIT menuAboutToOpen(row);
     if (m_fileTableMenu)
         m_fileTableMenu->exec(globalPos);
 }

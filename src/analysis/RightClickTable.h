@@ -7,11 +7,12 @@
 
 namespace corvale {
 
-// The file list's table over a FileListModel: rows are never shown selected; a left click on a
-// row (its checkbox included), or Space on the current row, is reported once as rowClicked(),
-// which the owner answers by toggling the row's mark; a context menu on a row first records the
-// row's path in pathToOpen(). Sorting follows the header; with no column chosen yet the model's
-// order is kept.
+// A table over a FileListModel (the file list, the Largest Files list): rows are never shown
+// selected; a left click on a row (its checkbox included), or Space on the current row, is
+// reported once as rowClicked(), which the owner answers by toggling the row's mark; a double
+// click is two clicks and then rowDoubleClicked(); a context menu on a row first records the
+// row's path in pathToOpen() and tells menuAboutToOpen(). Sorting follows the header; with no
+// column chosen yet the model's order is kept.
 //
 // The keyboard: Up, Down, Page Up, Page Down, Home and End move the current row, which stays in
 // the name column and wears a ring in the accent colour while the list has the focus, gained or
@@ -37,6 +38,10 @@ public:
 Q_SIGNALS:
     // A left click on a row, once per click, after the default handling; or Space on the current row.
     void rowClicked(int row);
+    // After the second click of a double click on a row.
+    void rowDoubleClicked(int row);
+    // The row's context menu is about to open.
+    void menuAboutToOpen(int row);
     // Delete was pressed.
     void deleteRequested();
 

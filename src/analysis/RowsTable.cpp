@@ -63,7 +63,9 @@ void RowsTable::focusChanged(QWidget *old, QWidget *now)
     const int row = rowOf(now);
     if (row < 0)
         return;
-    m_currentRow = row;
+    // A row's header button is no bar: the chart's stop stays at the bar used last.
+    if (now == bar(row))
+        m_currentRow = row;
     // Qt keeps a focused editor in sight, but not a cell widget. A window coming back with its
     // focus (from none) is no reason to scroll.
     if (old)

@@ -7,17 +7,23 @@
 #include "FileChooser.h"
 #include "FileManager.h"
 #include "FolderChooser.h"
+#include "LargestFilesView.h"
 #include "OrvSpinnerView.h"
 #include "RemovalPanel.h"
 #include "RowsTable.h"
+#include "VisualDataCell.h"
 #include "WorkspaceIcons.h"
 #include "ui_StorageWindowController.h"
 
+#include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QTextDocument>
+#include <QToolButton>
+
+#include <sys/stat.h>
 
 namespace corvale {
 
@@ -80,8 +86,10 @@ StorageWindowController::StorageWindowController(QWidget *parent)
                 unableToDeleteItems(failures);
         });
 
+    setUpMenus();
     setUpFileList();
     setUpScans();
+    setUpLargestFiles();
     awakeFromNib();
     applyState();
 }
@@ -96,6 +104,7 @@ void StorageWindowController::applyState()
     const bool result = state == State::Result;
     const bool walking = m_session->isWalkStarted();
     const bool reclaimed = result && m_session->reclaimedSpace() > 0;
+    const bool largest = result && !m_session->largestFilesFolder().isEmpty();
 
     // What each state shows. The progress elements follow the walk rather than the state: after a
     // stop they stay until the walk has noticed it (behind the welcome view).
@@ -107,7 +116,8 @@ void StorageWindowController::applyState()
         {ui->stopButton, walking},
         {ui->loader, walking},
         {ui->tableView, result},
-        {ui->fileTableView, result},
+        {ui->fileTableView, result && !largest},
+        {m_largestFilesView, largest},
         // The file list's separator: no line across the empty area of a walk.
         {ui->vibrantHR3, result},
         {ui->selectFolderButton, result},
@@ -138,7 +148,7 @@ void StorageWindowController::applyState()
                 .pixmap(ui->selectedFolderIcon->size()));
 
     const std::optional<quint64> progress = m_session->progressItems();
-    const QString count = progress ? QString::number(*progress) : QString();
+    const QString count = progress ? QLocale().toString(*progress) : QString();
     const bool reading = !m_session->scanFile().isEmpty();
     ui->progressLabel->setText(!walking ? QString()
             : progress
@@ -159,9 +169,11 @@ void StorageWindowController::applyState()
 
 QList<QWidget *> StorageWindowController::focusOrder() const
 {
-    QWidget *const reading[]
-        = {ui->selectFolderMainButton, ui->stopButton, ui->refreshButton, ui->selectFolderButton,
-            ui->tableView->currentBar(), ui->fileTableView, ui->trashButton, ui->buttonReclaim};
+    VisualDataCell *const chosen = ui->tableView->cell(0);
+    QList<QWidget *> reading;
+    reading << ui->selectFolderMainButton << ui->stopButton << ui->refreshButton << ui->selectFolderButton
+            << (chosen ? chosen->headerButton() : nullptr) << ui->tableView->currentBar() << ui->fileTableView
+            << m_largestFilesView->focusOrder() << ui->trashButton << ui->buttonReclaim;
     QList<QWidget *> order;
     for (QWidget *widget : reading) {
         if (widget && widget->isVisibleTo(this) && widget->isEnabled()
@@ -213,11 +225,13 @@ void StorageWindowController::showCounts()
 {
     using State = AnalysisSession::State;
     const State state = m_session->state();
+    const QLocale locale;
     QString items;
     if (state == State::Result)
-        items = tr("Items: %1").arg(QString::number(m_session->itemsVisualized()));
+        items = tr("%1 · Items: %2", "the chosen folder's size and item count")
+                    .arg(byteCountText(m_session->rootSize()), locale.toString(m_session->itemsVisualized()));
     else if (state == State::Walking && m_session->progressItems())
-        items = tr("Items: %1").arg(QString::number(*m_session->progressItems()));
+        items = tr("Items: %1").arg(locale.toString(*m_session->progressItems()));
     ui->selectedFolderItems->setText(items);
     // On the disk, only what no name left behind still holds comes back, and only with the trash
     // emptied: the note says both.
@@ -233,7 +247,12 @@ void StorageWindowController::showCounts()
 
 void StorageWindowController::selectFolder()
 {
-    if (const std::optional<QByteArray> folder = m_folderChooser->chooseFolder(this))
+    // The last folder analysed, while it is still there; the home folder at first.
+    QByteArray start = m_session->lastFolder();
+    struct stat st;
+    if (start.isEmpty() || ::stat(start.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        start = QFile::encodeName(QDir::homePath());
+    if (const std::optional<QByteArray> folder = m_folderChooser->chooseFolder(this, start))
         openFolder(*folder);
 }
 

@@ -26,8 +26,10 @@ class AlertPresenter;
 class FileChooser;
 class FileManager;
 class FolderChooser;
+class LargestFilesView;
 class OrvSpinnerView;
 class RemovalPanel;
+class RightClickTable;
 class VisualDataCell;
 class WebBrowser;
 class WelcomeFadeEffect;
@@ -41,7 +43,8 @@ class StorageWindowController;
 // table when the session's rows change, and turns what the user does into the session's
 // operations; what only a window can do (choosing a folder or a scan file, asking before moving
 // system files, telling of failures, revealing, the welcome animation, the light and dark looks,
-// the share link, the note on the scan in view) is its own. GUI thread only.
+// the share link, the note on the scan in view, the context menus, the Largest Files view) is its
+// own. GUI thread only.
 class StorageWindowController : public QWidget, public VisualDataCellDelegate
 {
     Q_OBJECT
@@ -74,6 +77,11 @@ public:
     void endComparison() { m_session->endComparison(); }
     // Asks first when the selection starts with a system entry.
     void trashSelectedItems();
+    // The same for any entries: one from a context menu, the checked largest files.
+    void trashEntries(const Entries &entries);
+    // Searches `folder` for its largest files and shows them in place of the file list.
+    void showLargestFiles(const QByteArray &folder);
+    LargestFilesView *largestFilesView() const { return m_largestFilesView; }
     void unableToDeleteItems(const AnalysisSession::TrashFailures &failures);
 
     // The rows table's cells report here with their row number.
@@ -93,9 +101,10 @@ public:
     void hideTrash();
     RemovalPanel *removalPanel() const;
 
+    // The menus of sectors and of listed entries (of the file list and of the largest files).
     QMenu *stackedMenu() const { return m_stackedMenu; }
     QMenu *fileTableMenu() const { return m_fileTableMenu; }
-    // The one item of stackedMenu; it reveals the folder of the sector whose menu opened.
+    // The item of stackedMenu that reveals the folder of the sector whose menu opened.
     QAction *showInFinderAction() const { return m_showInFinderAction; }
     OrvSpinnerView *spinner() const { return m_spinner; }
 
@@ -160,6 +169,13 @@ private:
     // nothing has it.
     void ensureFocus();
     void setUpScans();
+    void setUpMenus();
+    void setUpLargestFiles();
+    // Shows the Largest Files view while the session has a list open, else the file list.
+    void showLargestFilesView();
+    void entryMenuAboutToOpen(RightClickTable *table, int row);
+    void entryDoubleClicked(int row);
+    static void copyPath(const QByteArray &path);
     // What the header says of the scan in view and of the one it is compared with.
     void showScanNote();
     void scanFileFailed(AnalysisSession::ScanTask task, const QByteArray &file, const ScanFileError &error);
@@ -177,7 +193,15 @@ private:
     QMenu *m_stackedMenu;
     QMenu *m_fileTableMenu;
     QAction *m_showInFinderAction = nullptr;
+    std::array<QAction *, 3> m_sectorActions {}; // those that need the folder to be here
     QAction *m_revealEntryAction = nullptr;
+    QAction *m_entryOpenAction = nullptr;
+    QAction *m_entryCopyAction = nullptr;
+    QAction *m_entryLargestAction = nullptr;
+    QAction *m_entryTrashAction = nullptr;
+    AnalysisSession::Entry m_menuEntry; // the entry whose menu opened last
+    QPointer<const RightClickTable> m_menuTable; // and its list
+    LargestFilesView *m_largestFilesView = nullptr;
     QLabel *m_scanNote = nullptr;
     QToolButton *m_endComparisonButton = nullptr;
     OrvSpinnerView *m_spinner = nullptr; // child widget inside the loader

@@ -6,6 +6,7 @@
 #include "AlertPresenter.h"
 #include "FileListModel.h"
 #include "FileManager.h"
+#include "LargestFilesView.h"
 #include "OrvSpinnerView.h"
 #include "PathBytes.h"
 #include "RemovalPanel.h"
@@ -27,10 +28,12 @@ void StorageWindowController::setUpFileList()
     RightClickTable *table = ui->fileTableView;
     table->setModel(m_session->fileListModel());
     table->setFileTableMenu(m_fileTableMenu);
-    // Worded as the chart's sector menu, so the program names the reveal one way.
-    m_revealEntryAction = m_fileTableMenu->addAction(
-        tr("Show in File Manager"), this, &StorageWindowController::showInFinder);
+    // The Largest Files list lies in the same place, and stays hidden until asked for.
+    table->setColumnHidden(FileListModel::FolderColumn, true);
     connect(table, &RightClickTable::rowClicked, this, &StorageWindowController::tableViewShouldSelectRow);
+    connect(table, &RightClickTable::rowDoubleClicked, this, &StorageWindowController::entryDoubleClicked);
+    connect(table, &RightClickTable::menuAboutToOpen, this,
+        [this, table](int row) { entryMenuAboutToOpen(table, row); });
     connect(table, &RightClickTable::deleteRequested, this, &StorageWindowController::trashSelectedItems);
 
     // While the loose files of the folder in view are listed, a note over the bottom of the list
@@ -78,7 +81,9 @@ bool StorageWindowController::tableViewShouldSelectRow(int row)
 void StorageWindowController::updateRemovalPanel()
 {
     const Entries &checked = m_session->filesToDelete();
-    const bool any = !checked.empty() && m_session->state() == AnalysisSession::State::Result;
+    // The Largest Files view covers the list whose marks the panel counts.
+    const bool any = !checked.empty() && m_session->state() == AnalysisSession::State::Result
+        && m_session->largestFilesFolder().isEmpty();
     ui->trashButton->setEnabled(any);
     if (any) {
         ui->deleteView->processFilesImages(checked, m_session->measure());
@@ -109,7 +114,11 @@ void StorageWindowController::hideTrash()
 
 void StorageWindowController::trashSelectedItems()
 {
-    const Entries &checked = m_session->filesToDelete();
+    trashEntries(m_session->filesToDelete());
+}
+
+void StorageWindowController::trashEntries(const Entries &checked)
+{
     if (checked.empty())
         return;
     if (isSystemEntry(bytes(checked.front()->path))) {
@@ -119,7 +128,7 @@ void StorageWindowController::trashSelectedItems()
         if (m_alertPresenter->runModal(this, warning) != AlertPresenter::FirstButton + 1)
             return;
     }
-    m_session->trashSelectedItems();
+    m_session->trashEntries(checked);
 }
 
 void StorageWindowController::unableToDeleteItems(const AnalysisSession::TrashFailures &failures)
@@ -145,9 +154,46 @@ void StorageWindowController::unableToDeleteItems(const AnalysisSession::TrashFa
     m_alertPresenter->runModal(this, {tr("Unable to delete items"), text, {tr("OK")}});
 }
 
+void StorageWindowController::setUpLargestFiles()
+{
+    m_largestFilesView = new LargestFilesView(m_session, ui->fileArea);
+    m_largestFilesView->hide();
+    ui->fileArea->layout()->addWidget(m_largestFilesView);
+    RightClickTable *table = m_largestFilesView->table();
+    table->setFileTableMenu(m_fileTableMenu);
+    connect(table, &RightClickTable::menuAboutToOpen, this,
+        [this, table](int row) { entryMenuAboutToOpen(table, row); });
+    connect(
+        m_largestFilesView, &LargestFilesView::trashRequested, this, &StorageWindowController::trashEntries);
+    connect(m_session, &AnalysisSession::largestFilesChanged, this,
+        &StorageWindowController::showLargestFilesView);
+}
+
+void StorageWindowController::showLargestFiles(const QByteArray &folder)
+{
+    if (folder.isEmpty() || m_session->state() != AnalysisSession::State::Result)
+        return;
+    m_session->findLargestFiles(folder);
+    placeFocus(m_largestFilesView->table());
+}
+
+void StorageWindowController::showLargestFilesView()
+{
+    const bool shown = !m_session->largestFilesFolder().isEmpty();
+    if (shown == m_largestFilesView->isVisibleTo(this))
+        return;
+    // The focus goes from one list to the other, not to whatever Qt finds next.
+    const bool hadFocus = ui->fileArea->isAncestorOf(window()->focusWidget());
+    applyState();
+    updateRemovalPanel();
+    if (hadFocus && m_session->state() == AnalysisSession::State::Result)
+        placeFocus(shown ? m_largestFilesView->table() : ui->fileTableView);
+}
+
 void StorageWindowController::showInFinder()
 {
-    const QByteArray path = ui->fileTableView->pathToOpen();
+    // The list whose menu opened last: the file list's or the largest files'.
+    const QByteArray path = (m_menuTable ? m_menuTable.get() : ui->fileTableView)->pathToOpen();
     if (!path.isNull())
         m_fileManager->showItems({path});
 }

@@ -14,6 +14,7 @@
 
 #include <QFile>
 #include <QLabel>
+#include <QToolButton>
 
 namespace corvale {
 
@@ -61,6 +62,15 @@ VisualDataCell *StorageWindowController::makeRowCell(int row)
     bar->setSectorSpacing(1.0);
     bar->setData(data.sectors);
     cell->icon()->setPixmap(iconForEntry(data.path, true).pixmap(cell->icon()->size()));
+    // The chosen folder's largest files, wherever they lie below it.
+    if (row == 0 && m_session->isScannedFolderHere()) {
+        QToolButton *button = cell->headerButton();
+        button->setText(tr("Largest Files"));
+        button->setIcon(QIcon::fromTheme(QStringLiteral("view-sort-descending")));
+        button->setAccessibleName(tr("Largest Files in “%1”").arg(cell->titleField()->text()));
+        button->show();
+        connect(button, &QToolButton::clicked, this, [this, path = data.path] { showLargestFiles(path); });
+    }
     if (slidesIn)
         cell->animateRow();
     return cell;
@@ -86,17 +96,6 @@ void StorageWindowController::didSelectSector(
 void StorageWindowController::didRemoveSelectionInRow(qint64 row)
 {
     m_session->didRemoveSelectionInRow(row);
-}
-
-void StorageWindowController::willOpenMenuForSector(
-    const std::shared_ptr<DynamicStackedViewSector> &sector, qint64)
-{
-    m_showInFinderAction->setEnabled(m_session->isScannedFolderHere());
-    const auto node = sector ? sector->represented<FolderVisualData>() : nullptr;
-    if (node && !node->path().empty())
-        m_menuFolder = bytes(node->path());
-    else
-        m_menuFolder.reset();
 }
 
 void StorageWindowController::showInFinderFromStack()

@@ -16,7 +16,6 @@
 #include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QTextDocument>
@@ -63,9 +62,6 @@ void StorageWindowController::setUpScans()
     ui->titleLayout->addLayout(noteLayout);
     connect(m_endComparisonButton, &QToolButton::clicked, this, &StorageWindowController::endComparison);
 
-    QHeaderView *header = ui->fileTableView->horizontalHeader();
-    header->setSectionResizeMode(FileListModel::ChangeColumn, QHeaderView::Interactive);
-    header->resizeSection(FileListModel::ChangeColumn, header->sectionSize(FileListModel::SizeColumn));
     ui->fileTableView->setColumnHidden(FileListModel::ChangeColumn, true);
 
     connect(m_session, &AnalysisSession::comparisonChanged, this, [this] {
@@ -73,11 +69,6 @@ void StorageWindowController::setUpScans()
         showScanNote();
     });
     connect(m_session, &AnalysisSession::scanFileFailed, this, &StorageWindowController::scanFileFailed);
-    // Gone entries, a scan's summaries and a scan of another computer's folder have nothing to show.
-    connect(m_fileTableMenu, &QMenu::aboutToShow, this, [this] {
-        m_revealEntryAction->setEnabled(
-            m_session->isScannedFolderHere() && !ui->fileTableView->pathToOpen().isNull());
-    });
 }
 
 void StorageWindowController::openScan()

@@ -95,11 +95,6 @@ void StorageWindowController::awakeFromNib()
     new RoundedMask(this, ui->legendView, panelMaskRadius);
     new RoundedMask(this, ui->deleteView, panelMaskRadius);
 
-    m_stackedMenu->setTitle(QString());
-    m_showInFinderAction = new QAction(tr("Show in File Manager"), m_stackedMenu);
-    m_stackedMenu->insertAction(m_stackedMenu->actions().value(0), m_showInFinderAction);
-    connect(m_showInFinderAction, &QAction::triggered, this, &StorageWindowController::showInFinderFromStack);
-
     // The desktop's accent colour, pressed or not.
     const QColor accent = palette().color(QPalette::Highlight);
     ui->selectFolderMainButton->setBackgroundNormalColor(accent);

@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPropertyAnimation>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace corvale {
@@ -19,6 +20,7 @@ VisualDataCell::VisualDataCell(QWidget *parent)
     , m_titleField(new QLabel(m_content))
     , m_icon(new QLabel(m_content))
     , m_arrow(new QLabel(m_content))
+    , m_headerButton(new QToolButton(m_content))
 {
     setAttribute(Qt::WA_TranslucentBackground);
     setAutoFillBackground(false);
@@ -47,6 +49,13 @@ VisualDataCell::VisualDataCell(QWidget *parent)
     header->addWidget(m_arrow);
     header->addWidget(m_icon);
     header->addWidget(m_titleField, 1);
+    m_headerButton->setObjectName(QStringLiteral("headerButton"));
+    m_headerButton->setAutoRaise(true);
+    m_headerButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_headerButton->setIconSize(QSize(14, 14));
+    m_headerButton->setMaximumHeight(TitleHeight);
+    m_headerButton->hide();
+    header->addWidget(m_headerButton);
     auto *column = new QVBoxLayout(m_content);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(2);

@@ -8,6 +8,7 @@
 
 class QLabel;
 class QPropertyAnimation;
+class QToolButton;
 
 namespace corvale {
 
@@ -15,7 +16,8 @@ class DynamicStackedView;
 class VisualDataCellDelegate;
 
 // One row of the drill-down: the folder's icon and name, an arrow marking a level below the row
-// above, and the stacked bar of the folder's sectors. The cell is the bar's delegate and passes
+// above, a button at the end of the title line that the owner may give an action (hidden until
+// then), and the stacked bar of the folder's sectors. The cell is the bar's delegate and passes
 // what the user does with the bar on to its own delegate, tagged with its row number.
 //
 // The content sits `topAnimationConstraint` pixels below the cell's top: 10 at rest, -100 when
@@ -52,6 +54,7 @@ public:
     QWidget *content() const { return m_content; }
     QLabel *icon() const { return m_icon; }
     QLabel *arrow() const { return m_arrow; }
+    QToolButton *headerButton() const { return m_headerButton; }
 
     int topAnimationConstraint() const { return m_top; }
     void setTopAnimationConstraint(int top);
@@ -87,6 +90,7 @@ private:
     QLabel *m_titleField = nullptr;
     QLabel *m_icon = nullptr;
     QLabel *m_arrow = nullptr;
+    QToolButton *m_headerButton = nullptr;
     QPointer<QPropertyAnimation> m_animation;
     qint64 m_row = 0;
     int m_top = RestingTop;

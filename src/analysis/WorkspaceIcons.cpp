@@ -52,6 +52,11 @@ QIcon iconForEntry(const QByteArray &path, bool isDir)
     return iconForMimeType(db.mimeTypeForFile(QFile::decodeName(path), QMimeDatabase::MatchExtension), false);
 }
 
+QIcon iconForLink()
+{
+    return iconForMimeType(QMimeDatabase().mimeTypeForName(QStringLiteral("inode/symlink")), false);
+}
+
 QIcon iconForFile(const QByteArray &path)
 {
     return iconForEntry(path, QFileInfo(QFile::decodeName(path)).isDir());

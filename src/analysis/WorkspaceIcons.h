@@ -10,5 +10,7 @@ namespace corvale {
 QIcon iconForFile(const QByteArray &path);
 // The same when the caller already knows whether the path is a folder (saves a stat).
 QIcon iconForEntry(const QByteArray &path, bool isDir);
+// The icon of a symbolic link, wherever it leads.
+QIcon iconForLink();
 
 } // namespace corvale

@@ -14,6 +14,7 @@ struct FolderAttributes
     std::string path; // absolute, the kernel's bytes
     std::string name; // shown name, the kernel's bytes
     bool isDir = false;
+    bool isLink = false; // a symbolic link, listed as a file of its own length
     std::uint64_t size = 0;
     std::uint64_t allocatedSize = 0; // disk usage, as du -B1 counts it
     std::uint64_t count = 0; // 1 for a file, the folder node's count + 1 for a folder

@@ -49,6 +49,11 @@ void FolderVisualData::setDelegate(FolderVisualDataDelegate *delegate)
     walk().delegate = delegate;
 }
 
+void FolderVisualData::setFileObserver(FileObserver *observer)
+{
+    walk().fileObserver = observer;
+}
+
 void FolderVisualData::setClock(Clock clock)
 {
     walk().clock = std::move(clock);

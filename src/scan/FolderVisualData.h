@@ -10,6 +10,7 @@
 
 namespace corvale {
 
+class FileObserver;
 class FolderVisualDataDelegate;
 
 // One folder of a walked tree, and the scanner that builds such trees.
@@ -57,6 +58,9 @@ public:
     // Non-owning; the delegate must outlive the walk.
     FolderVisualDataDelegate *delegate() const;
     void setDelegate(FolderVisualDataDelegate *delegate);
+    // Shown every file of the walks to come (see FileObserver); none by default. Non-owning; it
+    // must outlive the walk.
+    void setFileObserver(FileObserver *observer);
 
     // The clock of the 5-second progress throttle; tests inject their own. Called on every
     // walking thread, possibly at once.

@@ -39,6 +39,8 @@ struct FolderWalker::Worker
     std::unique_ptr<char[]> buffer = std::make_unique<char[]>(readBufferSize);
     FolderVisualData::Children children;
     std::vector<TreeTotals::LinkedFile> linked;
+    FileObserver *observer = nullptr; // the walk's own for the first thread, else ownObserver
+    std::unique_ptr<FileObserver> ownObserver;
 
     void count() { items.store(items.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed); }
 };
@@ -109,6 +111,11 @@ std::shared_ptr<FolderVisualData> FolderWalker::walk(const std::string &path)
     const unsigned threads = threadsFor(m_state.threadCount);
     while (m_workers.size() < threads)
         m_workers.push_back(std::make_unique<Worker>(m_workers.size()));
+    if (FileObserver *observer = m_state.fileObserver) {
+        m_workers[0]->observer = observer;
+        for (std::size_t i = 1; i < m_workers.size(); ++i)
+            m_workers[i]->observer = (m_workers[i]->ownObserver = observer->fork()).get();
+    }
     std::vector<std::thread> helpers;
     for (std::size_t i = 1; i < m_workers.size(); ++i) {
         try {
@@ -122,6 +129,11 @@ std::shared_ptr<FolderVisualData> FolderWalker::walk(const std::string &path)
         helper.join();
     if (m_rootFd >= 0)
         ::close(m_rootFd);
+    // What a stopped walk saw is still worth having to an observer.
+    for (std::size_t i = 1; i < m_workers.size(); ++i) {
+        if (m_workers[i]->ownObserver)
+            m_workers[0]->observer->merge(*m_workers[i]->ownObserver);
+    }
 
     if (stopRequested())
         return nullptr;
@@ -317,6 +329,8 @@ void FolderWalker::walkFolder(Worker &me, const Job &job)
                 isFolder = type == DT_UNKNOWN && S_ISDIR(st.stx_mode);
                 if (!isFolder) {
                     size += st.stx_size;
+                    if (me.observer && S_ISREG(st.stx_mode))
+                        me.observer->seeFile(node, entry.name, st.stx_size, st.stx_blocks * 512);
                     // Which place of a multi-linked file counts its blocks is settled once the
                     // tree is complete.
                     if (st.stx_nlink > 1)

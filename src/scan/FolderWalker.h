@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileObserver.h"
 #include "FolderVisualData.h"
 #include "MountPoints.h"
 #include "TreeTotals.h"
@@ -21,6 +22,7 @@ struct FolderVisualData::Walk
 {
     std::atomic<bool> stopRequested {false};
     FolderVisualDataDelegate *delegate = nullptr;
+    FileObserver *fileObserver = nullptr;
     Clock clock = [] { return std::chrono::steady_clock::now(); };
     unsigned threadCount = 0; // 0: one per core
     // Treat every entry's type as unknown, as some file systems report it (tests only).

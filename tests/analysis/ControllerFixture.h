@@ -22,12 +22,15 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QStorageInfo>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThreadPool>
 
 #include <deque>
 #include <fcntl.h>
+#include <filesystem>
 #include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -40,16 +43,16 @@ using Entry = std::shared_ptr<FolderAttributes>;
 class ScriptedChooser : public FolderChooser
 {
 public:
-    std::optional<QByteArray> chooseFolder(QWidget *) override
+    std::optional<QByteArray> chooseFolder(QWidget *, const QByteArray &start) override
     {
-        ++asked;
+        starts << start;
         const QByteArray answer = answers.empty() ? QByteArray() : answers.front();
         if (!answers.empty())
             answers.pop_front();
         return answer.isNull() ? std::nullopt : std::optional<QByteArray>(answer);
     }
     std::deque<QByteArray> answers;
-    int asked = 0;
+    QList<QByteArray> starts; // where each time it was asked to open
 };
 
 // Records each alert and answers it; with no answer queued, the first button.
@@ -75,7 +78,9 @@ class RecordingFileManager : public FileManager
 {
 public:
     void showItems(const QList<QByteArray> &paths) override { calls.append(paths); }
+    void openItem(const QByteArray &path, bool isFolder) override { opened.append({path, isFolder}); }
     QList<QList<QByteArray>> calls;
+    QList<std::pair<QByteArray, bool>> opened;
 };
 
 // A file of `size` bytes, sparse (so gigabytes cost no disk), with its folders.
@@ -281,5 +286,29 @@ protected:
         settle();
     }
 };
+
+// Runs the test class `Test` with HOME and XDG_DATA_HOME in a temporary folder `base` of its own
+// on a disk file system (tmpfs refuses trashing), so moves go to a trash of its own; removed by
+// bytes after (QDir cannot name what is not UTF-8). GIO reads both once, at its first use: they are
+// set before anything runs.
+template<class Test>
+int execWithOwnTrash(int argc, char **argv, QTemporaryDir *&base)
+{
+    const QStringList candidates {QDir::tempPath(), QDir::currentPath(), QDir::homePath()};
+    const auto disk = std::find_if(candidates.begin(), candidates.end(), [](const QString &c) {
+        return QStorageInfo(c).fileSystemType() != "tmpfs" && QFileInfo(c).isWritable();
+    });
+    QTemporaryDir dir((disk == candidates.end() ? QDir::tempPath() : *disk) + "/corvale-tst-XXXXXX");
+    if (!dir.isValid())
+        qFatal("cannot make a temporary folder");
+    base = &dir;
+    qputenv("HOME", QFile::encodeName(dir.path() + "/home"));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path() + "/home/data"));
+    QApplication app(argc, argv);
+    Test test;
+    const int result = QTest::qExec(&test, argc, argv);
+    std::filesystem::remove_all(QFile::encodeName(dir.path()).constData());
+    return result;
+}
 
 } // namespace corvale::test

@@ -158,7 +158,7 @@ private Q_SLOTS:
         QVERIFY(openContextMenu("other"));
         QVERIFY(!openContextMenu("Files"));
         QVERIFY(m_files->calls.isEmpty());
-        c().stackedMenu()->actions().first()->trigger();
+        c().showInFinderAction()->trigger();
         c().showInFinderFromStack();
         QCOMPARE(m_files->calls, (QList<QList<QByteArray>> {{pathOf("other")}, {pathOf("other")}}));
     }

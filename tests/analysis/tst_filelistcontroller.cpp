@@ -283,12 +283,12 @@ private Q_SLOTS:
         activate();
         const FileTable t = table();
         QMenu *menu = c().fileTableMenu();
-        // The menu runs its own loop: its one entry is chosen from inside, by keyboard.
+        // The menu runs its own loop: its second entry is chosen from inside, by keyboard.
         auto menuBy = [&](const std::function<void()> &open) {
             bool opened = false;
             QTimer::singleShot(0, qApp, [&] {
                 if ((opened = QApplication::activePopupWidget() == menu)) {
-                    QCOMPARE(menu->actions().size(), 1);
+                    QTest::keyClick(menu, Qt::Key_Down);
                     QTest::keyClick(menu, Qt::Key_Down);
                     QTest::keyClick(menu, Qt::Key_Return);
                 }

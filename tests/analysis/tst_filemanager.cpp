@@ -15,6 +15,8 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace corvale;
 
@@ -33,7 +35,8 @@ public Q_SLOTS:
 };
 
 // The child: reveals FOLDER/caf\xe9 (a name that is not UTF-8), with or without a file manager on
-// the bus; a launched application writes beside FOLDER what it was given.
+// the bus, or opens it, a file, with its default application; a launched application writes
+// beside FOLDER what it was given.
 int reveal(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
@@ -46,7 +49,11 @@ int reveal(int argc, char **argv)
     }
     SystemFileManager files(
         [](const QString &message) { std::printf("unavailable %s\n", qPrintable(message)); });
-    files.showItems({QByteArray(argv[3]) + "/caf\xe9"});
+    const QByteArray item = QByteArray(argv[3]) + "/caf\xe9";
+    if (qstrcmp(argv[2], "open") == 0)
+        files.openItem(item, ::close(::open(item.constData(), O_CREAT | O_WRONLY, 0600)) != 0);
+    else
+        files.showItems({item});
     QTimer::singleShot(1000, &app, &QCoreApplication::quit);
     return app.exec();
 }
@@ -71,26 +78,28 @@ private Q_SLOTS:
     {
         StorageWindowController controller;
         for (QMenu *menu : {controller.stackedMenu(), controller.fileTableMenu()})
-            QCOMPARE(menu->actions().value(0)->text(), QStringLiteral("Show in File Manager"));
+            QCOMPARE(menu->actions().value(1)->text(), QStringLiteral("Show in File Manager"));
     }
 
     // Where no file manager answers on the bus, the folder goes to the desktop's application for
     // folders, never to this program, even where it is the default; without one, the user is told.
     void theRevealReachesAFileManagerWithTheKernelsBytes_data()
     {
-        QTest::addColumn<bool>("onBus");
-        QTest::addColumn<QStringList>("installed"); // the first is the default for folders
+        QTest::addColumn<QString>("mode"); // bus, none (no file manager on the bus), open (a file)
+        QTest::addColumn<QStringList>("installed"); // the first is the default for folders and files
         QTest::addColumn<QString>("expected");
-        QTest::newRow("on the bus") << true << QStringList {} << "bus file://FOLDER/caf%E9";
+        QTest::newRow("on the bus") << "bus" << QStringList {} << "bus file://FOLDER/caf%E9";
         QTest::newRow("not on the bus, this program the default")
-            << false << QStringList {"app.corvale.Corvale", "files"} << "files FOLDER";
+            << "none" << QStringList {"app.corvale.Corvale", "files"} << "files FOLDER";
+        QTest::newRow("a file, with its default application")
+            << "open" << QStringList {"editor"} << QStringLiteral("editor FOLDER/caf\uFFFD");
         QTest::newRow("not on the bus, only this program")
-            << false << QStringList {"app.corvale.Corvale"}
+            << "none" << QStringList {"app.corvale.Corvale"}
             << "unavailable “FOLDER” cannot be shown: no file manager is installed";
     }
     void theRevealReachesAFileManagerWithTheKernelsBytes()
     {
-        QFETCH(bool, onBus);
+        QFETCH(QString, mode);
         QFETCH(QStringList, installed);
         QFETCH(QString, expected);
         const QString runSession = QStandardPaths::findExecutable(QStringLiteral("dbus-run-session"));
@@ -104,13 +113,14 @@ private Q_SLOTS:
             QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
             writeFile(share + "/applications/" + id + ".desktop",
                 "[Desktop Entry]\nType=Application\nName=" + id + "\nExec=" + script
-                    + " %u\nMimeType=inode/directory;\n");
+                    + " %u\nMimeType=inode/directory;text/plain;\n");
         }
         // The index of applications by type that the desktop keeps (update-desktop-database).
         writeFile(share + "/applications/mimeinfo.cache",
             "[MIME Cache]\ninode/directory=" + installed.join(".desktop;") + ".desktop;\n");
         writeFile(share + "/config/mimeapps.list",
-            "[Default Applications]\ninode/directory=" + installed.value(0) + ".desktop\n");
+            "[Default Applications]\ninode/directory=" + installed.value(0)
+                + ".desktop\ntext/plain=" + installed.value(0) + ".desktop\n");
         QDir().mkpath(folder);
 
         QProcess child;
@@ -119,8 +129,7 @@ private Q_SLOTS:
         environment.insert(QStringLiteral("XDG_DATA_HOME"), share + "/home");
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), share + "/config");
         child.setProcessEnvironment(environment);
-        child.start(runSession,
-            {"--", QCoreApplication::applicationFilePath(), "--reveal", onBus ? "bus" : "none", folder});
+        child.start(runSession, {"--", QCoreApplication::applicationFilePath(), "--reveal", mode, folder});
         QVERIFY(child.waitForFinished(30000));
         QString said = QString::fromUtf8(child.readAllStandardOutput());
         for (const QString &id : installed) {

@@ -1,13 +1,18 @@
-// The window as the view of its analysis: what each state of a run shows, and the folder chooser.
+// The window as the view of its analysis: what each state of a run shows, the header's counts and
+// size, and the folder chooser.
 
 #include "ControllerFixture.h"
 #include "FolderVisualData.h"
 #include "OrvSpinnerView.h"
 #include "RowsTable.h"
 
+#include <QFileDialog>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
 
 #include <atomic>
 
@@ -86,8 +91,9 @@ private Q_SLOTS:
         closeWindow();
     }
 
-    // Welcome, walking (progress in plain digits, whatever the locale), result, and a stop: the
-    // welcome view at once, the progress elements until the walk has noticed.
+    // Welcome, walking (counts grouped as the locale writes them), result (with the folder's size
+    // in the measure), and stops: a Refresh stopped keeps the result, another folder's walk stopped
+    // shows the welcome view at once, the progress elements until the walk has noticed.
     void theWindowShowsEachStateOfTheRun()
     {
         verifyShown({"welcomeView"}, true);
@@ -105,19 +111,37 @@ private Q_SLOTS:
 
         const QLocale previous;
         QLocale::setDefault(QLocale(QLocale::German));
-        s().currentRun()->updateFolderProgress(~quint64(0));
+        s().currentRun()->updateFolderProgress(169853);
         QCoreApplication::sendPostedEvents(&s(), QEvent::MetaCall);
+        QCOMPARE(text("progressLabel"), QStringLiteral("Analyzing... Items: 169.853"));
+        QCOMPARE(text("selectedFolderItems"), QStringLiteral("Items: 169.853"));
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        s().currentRun()->updateFolderProgress(169853);
+        QCoreApplication::sendPostedEvents(&s(), QEvent::MetaCall);
+        QCOMPARE(text("selectedFolderItems"), QStringLiteral("Items: 169,853"));
         QLocale::setDefault(previous);
-        const QString count = QString::number(~quint64(0));
-        QCOMPARE(text("progressLabel"), QStringLiteral("Analyzing... Items: %1").arg(count));
-        QCOMPARE(text("selectedFolderItems"), QStringLiteral("Items: %1").arg(count));
         release();
-        verifyResult(m_a, QStringLiteral("Items: 5"));
+        verifyResult(m_a, QStringLiteral("300 bytes · Items: 5"));
         QVERIFY(!c().spinner()->isAnimating());
+        // On the disk: what du counts (the files are sparse: the folders' own blocks).
+        QProcess du;
+        du.start(QStringLiteral("du"), {QStringLiteral("-s"), QStringLiteral("-B1"), m_dirA.path()});
+        QVERIFY(du.waitForFinished());
+        s().setMeasure(Measure::DiskUsage);
+        QCOMPARE(text("selectedFolderItems"),
+            QStringLiteral("%1 · Items: 5")
+                .arg(byteCountText(du.readAll().split('\t').value(0).toULongLong())));
+        s().setMeasure(Measure::ApparentSize);
 
         startHeld("refreshButton", m_a);
         QCOMPARE(QApplication::focusWidget(), child("stopButton"));
         press(Qt::Key_Escape); // as a click on the stop button
+        QTRY_VERIFY(child("welcomeView")->isHidden() && !child("tableView")->isHidden());
+        release();
+        verifyResult(m_a, QStringLiteral("300 bytes · Items: 5"));
+
+        startHeld("selectFolderButton", m_b);
+        press(Qt::Key_Escape);
         QTRY_VERIFY(!child("welcomeView")->isHidden());
         verifyShown({"chartView", "selectedFolderItems"}, false);
         QVERIFY(text("titleLabel").isEmpty() && child<QLabel>("selectedFolderIcon")->pixmap().isNull());
@@ -140,20 +164,22 @@ private Q_SLOTS:
         QVERIFY(s().fileListModel()->setChecked(0, true));
         QTRY_VERIFY(panelShown());
         press(Qt::Key_Down);
-        const QList<QWidget *> order {child("refreshButton"), child("selectFolderButton"), rows->bar(1),
-            child("fileTableView"), child("trashButton")};
+        const QList<QWidget *> order {child("refreshButton"), child("selectFolderButton"),
+            static_cast<QWidget *>(cell(0)->headerButton()), rows->bar(1), child("fileTableView"),
+            child("trashButton")};
         for (int i = 1; i <= order.size(); ++i) {
             press(Qt::Key_Tab);
-            QCOMPARE(QApplication::focusWidget(), order[(2 + i) % order.size()]);
+            QCOMPARE(QApplication::focusWidget(), order[(3 + i) % order.size()]);
         }
         for (int i = 1; i <= order.size(); ++i) {
             press(Qt::Key_Backtab, Qt::ShiftModifier);
-            QCOMPARE(QApplication::focusWidget(), order[(2 + 2 * order.size() - i) % order.size()]);
+            QCOMPARE(QApplication::focusWidget(), order[(3 + 2 * order.size() - i) % order.size()]);
         }
     }
 
-    // Cancelling the chooser keeps the result; refresh walks the same folder without asking; a
-    // new folder empties the rows and the list before its walk.
+    // The chooser opens in the home folder, then in the folder analysed last; cancelled, it keeps
+    // the result; refresh walks the same folder without asking and opens the same folders again as
+    // far as they are still there; a new folder empties the rows and the list before its walk.
     void theChooserAndRefresh()
     {
         runToResult(m_dirA.path());
@@ -161,22 +187,45 @@ private Q_SLOTS:
         m_chooser->answers.push_back(QByteArray());
         click("selectFolderButton");
         settle();
-        QCOMPARE(m_chooser->asked, 2);
+        QCOMPARE(m_chooser->starts, (QList<QByteArray> {QFile::encodeName(QDir::homePath()), m_a}));
         QCOMPARE(s().runNumber(), run);
-        verifyResult(m_a, QStringLiteral("Items: 5"));
+        verifyResult(m_a, QStringLiteral("300 bytes · Items: 5"));
 
+        clickSector(0, "sub");
+        clickSector(1, "deeper");
         QVERIFY(makeFile(m_dirA.filePath(QStringLiteral("extra.bin")), 0));
         click("refreshButton");
         settle();
-        QCOMPARE(m_chooser->asked, 2);
-        verifyResult(m_a, QStringLiteral("Items: 6"));
+        QCOMPARE(m_chooser->starts.size(), 2);
+        verifyResult(m_a, QStringLiteral("300 bytes · Items: 6"));
         QVERIFY(QFile::remove(m_dirA.filePath(QStringLiteral("extra.bin"))));
+        QCOMPARE(rowPaths(), (QList<QByteArray> {m_a, m_a + "/sub", m_a + "/sub/deeper"}));
+        QVERIFY(cell(2) && sector(0, "sub")->isSelected() && sector(1, "deeper")->isSelected());
+        QCOMPARE(names(s().directoryItems()), QStringList {"c.bin"});
+        QDir dir(m_dirA.path());
+        QVERIFY(dir.rename("sub/deeper", "sub/moved"));
+        click("refreshButton");
+        settle();
+        QVERIFY(dir.rename("sub/moved", "sub/deeper"));
+        QCOMPARE(rowPaths(), (QList<QByteArray> {m_a, m_a + "/sub"}));
+        QCOMPARE(names(s().directoryItems()), (QStringList {"moved", "b.bin"}));
 
         startHeld("selectFolderButton", m_b);
         QVERIFY(s().rows().empty() && s().directoryItems().empty());
         QCOMPARE(child<QTableWidget>("tableView")->rowCount(), 0);
         release();
-        verifyResult(m_b, QStringLiteral("Items: 1"));
+        verifyResult(m_b, QStringLiteral("0 bytes · Items: 1"));
+
+        // The program's own chooser opens where it is told.
+        QString opened;
+        QTimer::singleShot(0, [&opened] {
+            if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+                opened = dialog->directory().absolutePath();
+                dialog->reject();
+            }
+        });
+        QVERIFY(!SystemFolderChooser().chooseFolder(&c(), m_b));
+        QCOMPARE(opened, m_dirB.path());
     }
 };
 

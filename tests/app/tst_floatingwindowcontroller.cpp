@@ -32,7 +32,7 @@ protected:
 
 struct CancelledChooser : FolderChooser
 {
-    std::optional<QByteArray> chooseFolder(QWidget *) override { return std::nullopt; }
+    std::optional<QByteArray> chooseFolder(QWidget *, const QByteArray &) override { return std::nullopt; }
 };
 
 bool isDark(const QWidget &widget)

@@ -1,7 +1,9 @@
 // What a walk finds: sizes, disk usage, counts and children for the kinds of entries a folder
-// can hold, the same with any number of threads; and trees beyond what a simple walk survives.
+// can hold, the same with any number of threads; the largest files it passes; and trees beyond
+// what a simple walk survives.
 
 #include "FolderWalker.h"
+#include "LargestFiles.h"
 #include "MountPoints.h"
 #include "TreeFixture.h"
 
@@ -76,6 +78,51 @@ private slots:
             FolderWalker::setIgnoreEntryTypes(scanner, threads == 1);
             for (int round = 0; round < 4; ++round)
                 QCOMPARE(treeDifference(*scanner.visualizePath(tree.path()), *root), std::string());
+        }
+    }
+
+    void theLargestFilesAreFindsLargest_data()
+    {
+        QTest::addColumn<unsigned>("threads");
+        QTest::addColumn<int>("limit");
+        QTest::newRow("1 thread, 100") << 1u << 100;
+        QTest::newRow("3 threads, 100") << 3u << 100;
+        QTest::newRow("3 threads, 7") << 3u << 7;
+    }
+
+    void theLargestFilesAreFindsLargest()
+    {
+        // By length and by disk usage, whichever thread met them; links, FIFOs and folders are
+        // no files. Ties aside: the sizes must be find's, and every path one of find's of its size.
+        QFETCH(unsigned, threads);
+        QFETCH(int, limit);
+        TempTree tree;
+        makeRandomTree(tree.path(), 300, 11);
+        FolderVisualData scanner;
+        scanner.setThreadCount(threads);
+        LargestFiles largest {std::size_t(limit)};
+        scanner.setFileObserver(&largest);
+        QVERIFY(scanner.visualizePath(tree.path()));
+        for (const char *column : {"%s", "%b"}) {
+            const bool blocks = column[1] == 'b';
+            const auto all
+                = numbersByPath("find '" + tree.path() + "' -type f -printf '" + column + "\\t%p\\n'");
+            std::vector<std::uint64_t> expected;
+            for (const auto &[path, number] : all)
+                expected.push_back(blocks ? number * 512 : number);
+            std::sort(expected.rbegin(), expected.rend());
+            expected.resize(std::size_t(limit));
+            std::vector<std::uint64_t> found;
+            for (const LargestFiles::File &file : largest.files()) {
+                const std::uint64_t size = blocks ? file.allocatedSize : file.size;
+                QVERIFY2(
+                    all.count(file.path) && (blocks ? all.at(file.path) * 512 : all.at(file.path)) == size,
+                    file.path.c_str());
+                found.push_back(size);
+            }
+            std::sort(found.rbegin(), found.rend());
+            found.resize(std::size_t(limit));
+            QCOMPARE(found, expected);
         }
     }
 

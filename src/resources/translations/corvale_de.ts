@@ -70,6 +70,10 @@
         <source>no file manager is installed</source>
         <translation>kein Dateimanager ist installiert</translation>
     </message>
+    <message>
+        <source>“%1” cannot be opened: %2</source>
+        <translation>„%1“ kann nicht geöffnet werden: %2</translation>
+    </message>
 </context>
 <context>
     <name>TrashMover</name>
@@ -194,6 +198,14 @@
         <source>Change</source>
         <translation>Änderung</translation>
     </message>
+    <message>
+        <source>Share</source>
+        <translation>Anteil</translation>
+    </message>
+    <message>
+        <source>Folder</source>
+        <translation>Ordner</translation>
+    </message>
 </context>
 <context>
     <name>corvale::FloatingWindowController</name>
@@ -288,6 +300,77 @@
     <message>
         <source>Show what changed since an earlier scan of the same folder</source>
         <translation>Zeigen, was sich seit einem früheren Scan desselben Ordners geändert hat</translation>
+    </message>
+</context>
+<context>
+    <name>corvale::LargestFilesView</name>
+    <message>
+        <source>Stop</source>
+        <translation>Anhalten</translation>
+    </message>
+    <message>
+        <source>Move to Trash</source>
+        <translation>In den Papierkorb</translation>
+    </message>
+    <message>
+        <source>Stop searching (Esc)</source>
+        <translation>Suche anhalten (Esc)</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Close Largest Files</source>
+        <translation>Größte Dateien schließen</translation>
+    </message>
+    <message>
+        <source>Back to the folder&apos;s contents</source>
+        <translation>Zurück zum Inhalt des Ordners</translation>
+    </message>
+    <message>
+        <source>Largest files</source>
+        <translation>Größte Dateien</translation>
+    </message>
+    <message>
+        <source>Moves the checked files to the Trash</source>
+        <translation>Verschiebt die markierten Dateien in den Papierkorb</translation>
+    </message>
+    <message>
+        <source>The total size of the checked files</source>
+        <translation>Die Gesamtgröße der markierten Dateien</translation>
+    </message>
+    <message>
+        <source>Largest Files in “%1”</source>
+        <translation>Größte Dateien in „%1“</translation>
+    </message>
+    <message>
+        <source>Searching… Items: %1</source>
+        <translation>Wird durchsucht … Objekte: %1</translation>
+    </message>
+    <message>
+        <source>Searching…</source>
+        <translation>Wird durchsucht …</translation>
+    </message>
+    <message>
+        <source>Stopped after %1 items: the largest files found so far</source>
+        <translation>Nach %1 Objekten angehalten: die größten bis dahin gefundenen Dateien</translation>
+    </message>
+    <message>
+        <source>No files in this folder</source>
+        <translation>Keine Dateien in diesem Ordner</translation>
+    </message>
+    <message>
+        <source>The largest files among %1 items</source>
+        <translation>Die größten Dateien unter %1 Objekten</translation>
+    </message>
+    <message>
+        <source>%1 checked: %2</source>
+        <translation>%1 markiert: %2</translation>
+    </message>
+    <message>
+        <source>Checked for the Trash: %1</source>
+        <translation>Für den Papierkorb markiert: %1</translation>
     </message>
 </context>
 <context>
@@ -542,6 +625,27 @@
         <translation>%1
 
 %2</translation>
+    </message>
+    <message>
+        <source>%1 · Items: %2</source>
+        <comment>the chosen folder&apos;s size and item count</comment>
+        <translation>%1 · Objekte: %2</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Öffnen</translation>
+    </message>
+    <message>
+        <source>Copy Path</source>
+        <translation>Pfad kopieren</translation>
+    </message>
+    <message>
+        <source>Largest Files</source>
+        <translation>Größte Dateien</translation>
+    </message>
+    <message>
+        <source>Largest Files in “%1”</source>
+        <translation>Größte Dateien in „%1“</translation>
     </message>
     <message>
         <source>What the disk gets back</source>
