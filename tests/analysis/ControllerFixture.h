@@ -19,16 +19,18 @@
 #include "VisualDataCell.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QMenu>
 #include <QStorageInfo>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThreadPool>
+#include <QTimer>
 
-#include <deque>
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
@@ -46,12 +48,10 @@ public:
     std::optional<QByteArray> chooseFolder(QWidget *, const QByteArray &start) override
     {
         starts << start;
-        const QByteArray answer = answers.empty() ? QByteArray() : answers.front();
-        if (!answers.empty())
-            answers.pop_front();
+        const QByteArray answer = answers.isEmpty() ? QByteArray() : answers.takeFirst();
         return answer.isNull() ? std::nullopt : std::optional<QByteArray>(answer);
     }
-    std::deque<QByteArray> answers;
+    QList<QByteArray> answers;
     QList<QByteArray> starts; // where each time it was asked to open
 };
 
@@ -64,13 +64,10 @@ public:
         shown.push_back(alert);
         if (whenShown)
             whenShown();
-        const int answer = answers.empty() ? FirstButton : answers.front();
-        if (!answers.empty())
-            answers.pop_front();
-        return answer;
+        return answers.isEmpty() ? FirstButton : answers.takeFirst();
     }
     std::vector<Alert> shown;
-    std::deque<int> answers;
+    QList<int> answers;
     std::function<void()> whenShown; // looks at the window while the alert is up
 };
 
@@ -120,16 +117,6 @@ inline Entry fileEntry(const QByteArray &path)
     entry->isDir = false;
     entry->size = quint64(st.st_size);
     entry->count = 1;
-    return entry;
-}
-
-// A sub-folder as the list shows it: the walk's size and item count, plus itself.
-inline Entry folderEntry(const QByteArray &path, quint64 size, quint64 items)
-{
-    auto entry = fileEntry(path);
-    entry->isDir = true;
-    entry->size = size;
-    entry->count = items + 1;
     return entry;
 }
 
@@ -277,6 +264,41 @@ protected:
         QVERIFY2(target, qPrintable(title));
         QTest::mouseClick(target, Qt::LeftButton, {}, target->rect().center());
         settle();
+    }
+    // Runs `open`, which pops up a context menu; chooses `choice` in it (none: only looks) and gives
+    // the menu's shown items, "-" after a disabled one; none if no menu opened.
+    QStringList menu(const std::function<void()> &open, const QString &choice = {})
+    {
+        QStringList shown;
+        QTimer::singleShot(0, qApp, [&] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            QAction *chosen = nullptr;
+            for (QAction *action : menu ? menu->actions() : QList<QAction *>()) {
+                if (action->isVisible() && !action->isSeparator())
+                    shown << action->text() + (action->isEnabled() ? "" : "-");
+                chosen = action->text() == choice ? action : chosen;
+            }
+            if (menu)
+                menu->close();
+            if (chosen)
+                chosen->trigger();
+        });
+        open();
+        QCoreApplication::processEvents();
+        // Under offscreen the closed menu stays the active window until told otherwise.
+        c().activateWindow();
+        const bool back = QTest::qWaitFor([&] { return QApplication::activeWindow() == m_controller.get(); });
+        settle();
+        return back ? shown : QStringList {"the window was not active again"};
+    }
+    QStringList menuAt(QWidget *target, QPoint pos, const QString &choice = {})
+    {
+        return menu(
+            [&] {
+                QContextMenuEvent event(QContextMenuEvent::Mouse, pos, target->mapToGlobal(pos));
+                QApplication::sendEvent(target, &event);
+            },
+            choice);
     }
     // Chooses `folder` and waits until its run has been presented and its files listed.
     void runToResult(const QString &folder)

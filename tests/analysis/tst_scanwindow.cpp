@@ -1,24 +1,19 @@
-// Scan files through the window: exports of the terminal analysers and Corvale's own scans open as
-// the walk shows the folder, a scan of a folder elsewhere is shown but not acted on, saving then
-// opening gives the same rows, a comparison labels what changed and lists what is gone, and broken
-// files end in an alert.
+// Scan files through the window: exports of the terminal analysers open as the walk shows the
+// folder, a scan of a folder elsewhere is shown but not acted on, a comparison labels what changed
+// and lists what is gone, and broken files end in an alert.
 
 #include "ControllerFixture.h"
 #include "DynamicStackedViewPopup.h"
 #include "FileChooser.h"
 #include "FolderVisualData.h"
 
-#include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QToolButton>
 
 using namespace corvale;
@@ -26,7 +21,7 @@ using namespace corvale::test;
 
 namespace {
 
-// Answers the file chooser with the next path; null cancels.
+// Answers the file chooser with the next path; with none left, cancels.
 class ScriptedFileChooser : public FileChooser
 {
 public:
@@ -37,8 +32,7 @@ public:
     }
     std::optional<QByteArray> next()
     {
-        const QByteArray answer = answers.isEmpty() ? QByteArray() : answers.takeFirst();
-        return answer.isNull() ? std::nullopt : std::optional(answer);
+        return answers.isEmpty() ? std::nullopt : std::optional(answers.takeFirst());
     }
     QList<QByteArray> answers;
 };
@@ -77,13 +71,12 @@ class TestScanWindow : public QObject, ControllerWindow
     {
         QStringList shown;
         const FileListModel *model = s().fileListModel();
-        for (int row = 0; row < model->rowCount(); ++row) {
-            QStringList cells;
-            for (int column :
-                {FileListModel::NameColumn, FileListModel::SizeColumn, FileListModel::ChangeColumn})
-                cells << model->index(row, column).data().toString();
-            shown << cells.join(u' ').trimmed();
-        }
+        for (int row = 0; row < model->rowCount(); ++row)
+            shown << QStringList {model->index(row, FileListModel::NameColumn).data().toString(),
+                model->index(row, FileListModel::SizeColumn).data().toString(),
+                model->index(row, FileListModel::ChangeColumn).data().toString()}
+                         .join(u' ')
+                         .trimmed();
         return shown;
     }
     void open(const QByteArray &file)
@@ -112,7 +105,6 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("arguments");
         QTest::newRow("ncdu") << "ncdu" << QStringList {"-0", "-o"};
         QTest::newRow("gdu") << "gdu" << QStringList {"-n", "-p", "-o"};
-        QTest::newRow("Corvale") << QString() << QStringList();
     }
     void exportsOpenAsTheWalkShowsTheFolder()
     {
@@ -122,20 +114,11 @@ private Q_SLOTS:
         QStringList walked = shownRow(0), walkedList = shownList();
         const quint64 items = s().itemsVisualized();
         const QByteArray exported = QFile::encodeName(m_dir->path() + ".json");
-        if (tool.isEmpty()) {
-            m_files->answers << exported;
-            c().saveScan();
-            settle();
-            // Corvale's own scans hold each folder's files as one entry.
-            walkedList.replace(
-                walkedList.indexOf("loose.txt 500 bytes"), QStringLiteral("(1 file) 500 bytes"));
-        } else {
-            const QString program = QStandardPaths::findExecutable(tool);
-            if (program.isEmpty())
-                QSKIP(qPrintable(
-                    tool + " is not installed (Debian package " + tool + "): its exports are not checked"));
-            QCOMPARE(QProcess::execute(program, arguments << exported << m_dir->path()), 0);
-        }
+        const QString program = QStandardPaths::findExecutable(tool);
+        if (program.isEmpty())
+            QSKIP(qPrintable(
+                tool + " is not installed (Debian package " + tool + "): its exports are not checked"));
+        QCOMPARE(QProcess::execute(program, arguments << exported << m_dir->path()), 0);
         open(exported);
         QFile::remove(QFile::decodeName(exported));
         QCOMPARE(s().state(), AnalysisSession::State::Result);
@@ -147,7 +130,7 @@ private Q_SLOTS:
         }
         QCOMPARE(opened, walked);
         QCOMPARE(openedList, walkedList);
-        QVERIFY(note().startsWith("Opened from a scan made by " + (tool.isEmpty() ? "corvale" : tool)));
+        QVERIFY(note().startsWith("Opened from a scan made by " + tool));
         // Here, so it may be acted on.
         QVERIFY(s().isScannedFolderHere() && s().fileListModel()->setChecked(0, true));
         clickSector(0, QStringLiteral("big"));
@@ -179,7 +162,6 @@ private Q_SLOTS:
         QCOMPARE(s().rows()[0].sectors[0]->subtitle(), QStringLiteral("4 MB"));
         clickSector(0, QStringLiteral("Videos"));
         QCOMPARE(shownList(), (QStringList {"a.mkv 3 MB", "b.mkv 1 MB"}));
-        QVERIFY(!s().fileListModel()->setChecked(0, true));
         table().clickRow(1);
         QVERIFY(s().filesToDelete().empty() && !child<QPushButton>("trashButton")->isEnabled());
         c().willOpenMenuForSector(sector(0, "Videos"), 0);
@@ -223,7 +205,6 @@ private Q_SLOTS:
                 "old 7 kB gone", "small 10 bytes", "was.txt 90 bytes gone"}));
         const FileListModel *model = s().fileListModel();
         QVERIFY(!(model->flags(model->index(3, 0)) & (Qt::ItemIsEnabled | Qt::ItemIsUserCheckable)));
-        QVERIFY(!s().fileListModel()->setChecked(3, true));
         header->setSortIndicator(FileListModel::ChangeColumn, Qt::AscendingOrder);
         QCOMPARE(names(s().directoryItems()),
             (QStringList {"old", "loose.txt", "was.txt", "small", "fresh", "big"}));
@@ -253,9 +234,7 @@ private Q_SLOTS:
         c().compareWithScan();
         c().updateFolder();
         settle();
-        QVERIFY(!s().comparedScan());
-        QVERIFY(!s().isReadingComparison());
-        QVERIFY(m_alerts->shown.empty());
+        QVERIFY(!s().comparedScan() && !s().isReadingComparison() && m_alerts->shown.empty());
         QCOMPARE(s().rows().size(), size_t(2)); // the Refresh opened "big" again
     }
 
@@ -289,19 +268,16 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("headline");
         QTest::addColumn<QString>("message");
-        QTest::newRow("truncated") << QByteArray("[1,2,{},[{\"name\":\"/x\"},{\"name\":\"a\"")
-                                   << "The scan file is incomplete"
-                                   << "line 1";
-        QTest::newRow("newer format") << QByteArray("[2,0,{},[{\"name\":\"/x\"}]]")
-                                      << "The scan file is of a format Corvale cannot read"
-                                      << "format version 2";
-        QTest::newRow("a name leading out")
-            << QByteArray("[1,0,{},[{\"name\":\"/x\"},{\"name\":\"..\"}]]") << "The scan file is damaged"
-            << "is not the name of a file";
-        QTest::newRow("gzip") << QByteArray("\x1f\x8b\x08") << "This is not a scan file"
-                              << "gzip";
-        QTest::newRow("a folder") << QByteArray() << "The scan file could not be read"
-                                  << "Is a directory";
+        const auto row = [](const char *tag, const char *content, const char *headline, const char *message) {
+            QTest::newRow(tag) << QByteArray(content) << QString(headline) << QString(message);
+        };
+        row("truncated", R"([1,2,{},[{"name":"/x"},{"name":"a")", "The scan file is incomplete", "line 1");
+        row("newer format", R"([2,0,{},[{"name":"/x"}]])", "The scan file is of a format Corvale cannot read",
+            "format version 2");
+        row("a name leading out", R"([1,0,{},[{"name":"/x"},{"name":".."}]])", "The scan file is damaged",
+            "is not the name of a file");
+        row("gzip", "\x1f\x8b\x08", "This is not a scan file", "gzip");
+        row("a folder", "", "The scan file could not be read", "Is a directory");
     }
     void brokenFilesEndInAnAlert()
     {
