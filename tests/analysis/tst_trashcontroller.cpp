@@ -6,13 +6,11 @@
 #include "FolderVisualData.h"
 
 #include <QAccessible>
-#include <QApplication>
 #include <QDirIterator>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QStorageInfo>
 #include <QTemporaryDir>
 
 #include <filesystem>
@@ -120,6 +118,7 @@ private:
     }
 
 private Q_SLOTS:
+    void initTestCase() { QVERIFY(QDir().mkpath(workPath())); }
     void init()
     {
         // Each case finds its moved items under their own names.
@@ -405,71 +404,43 @@ private Q_SLOTS:
 
     // The node of a sector at nodePath (its own "Files" sector if `files`) held `before` bytes;
     // an entry of `size` bytes at `removed` went. The cases a real move meets are above.
-    void theNodeAdjustment_data()
-    {
-        QTest::addColumn<QByteArray>("nodePath");
-        QTest::addColumn<bool>("files");
-        QTest::addColumn<quint64>("before");
-        QTest::addColumn<QByteArray>("removed");
-        QTest::addColumn<bool>("isDir");
-        QTest::addColumn<quint64>("expected");
-        auto row = [](const char *name, const char *node, bool files, quint64 before, const char *removed,
-                       bool isDir, quint64 expected) {
-            QTest::newRow(name) << QByteArray(node) << files << before << QByteArray(removed) << isDir
-                                << expected;
-        };
-        row("a name that merely begins alike", "/r/a", false, 900, "/r/ab/c", false, 900);
-        row("below it", "/r/a/b", false, 900, "/r/a", true, 900);
-        row("files of the root holding a file", "/", true, 900, "/f", false, 800);
-        row("a folder of the root above it", "/a", false, 900, "/a/f", false, 800);
-        row("files of the root, a file further down", "/", true, 900, "/a/f", false, 900);
-    }
     void theNodeAdjustment()
     {
-        QFETCH(QByteArray, nodePath);
-        QFETCH(bool, files);
-        QFETCH(quint64, before);
-        QFETCH(QByteArray, removed);
-        QFETCH(bool, isDir);
-        QFETCH(quint64, expected);
-        auto node = std::make_shared<FolderVisualData>();
-        node->setPath(nodePath.toStdString());
-        node->setSize(before);
-        auto sector = std::make_shared<DynamicStackedViewSector>();
-        sector->setRepresentedObject(node);
-        sector->setDisabled(files);
+        struct Case
+        {
+            const char *name, *node;
+            bool files; // the node's own "Files" sector
+            const char *removed;
+            bool isDir;
+            quint64 expected; // of 900, after 100 bytes went
+        };
+        const Case cases[] = {{"a name that merely begins alike", "/r/a", false, "/r/ab/c", false, 900},
+            {"below it", "/r/a/b", false, "/r/a", true, 900},
+            {"files of the root", "/", true, "/f", false, 800},
+            {"a folder of the root above it", "/a", false, "/a/f", false, 800},
+            {"files of the root, a file further down", "/", true, "/a/f", false, 900}};
         FolderAttributes entry;
         entry.size = 100;
-        entry.isDir = isDir;
-        QCOMPARE(AnalysisSession::removeLinkToUrlProcessor(removed, sector, entry), sector);
-        QCOMPARE(node->size(), expected);
+        for (const Case &c : cases) {
+            auto node = std::make_shared<FolderVisualData>();
+            node->setPath(c.node);
+            node->setSize(900);
+            auto sector = std::make_shared<DynamicStackedViewSector>();
+            sector->setRepresentedObject(node);
+            sector->setDisabled(c.files);
+            entry.isDir = c.isDir;
+            QCOMPARE(AnalysisSession::removeLinkToUrlProcessor(c.removed, sector, entry), sector);
+            QVERIFY2(node->size() == c.expected, c.name);
+        }
         // A sector without a folder behind it is left as it is.
         const auto bare = std::make_shared<DynamicStackedViewSector>();
-        QCOMPARE(AnalysisSession::removeLinkToUrlProcessor(removed, bare, entry), bare);
+        QCOMPARE(AnalysisSession::removeLinkToUrlProcessor("/f", bare, entry), bare);
     }
 };
 
 int main(int argc, char **argv)
 {
-    // A disk file system (tmpfs refuses trashing), so the home trash is used. GIO reads HOME and
-    // XDG_DATA_HOME once, at its first use: set them before anything runs.
-    const QStringList candidates {QDir::tempPath(), QDir::currentPath(), QDir::homePath()};
-    const auto disk = std::find_if(candidates.begin(), candidates.end(), [](const QString &c) {
-        return QStorageInfo(c).fileSystemType() != "tmpfs" && QFileInfo(c).isWritable();
-    });
-    QTemporaryDir dir((disk == candidates.end() ? QDir::tempPath() : *disk) + "/corvale-tst-trash-XXXXXX");
-    if (!dir.isValid())
-        qFatal("cannot make a temporary folder");
-    base = &dir;
-    QDir().mkpath(TestTrashController::workPath());
-    qputenv("HOME", QFile::encodeName(dir.path() + "/home"));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path() + "/home/data"));
-    QApplication app(argc, argv);
-    TestTrashController test;
-    const int result = QTest::qExec(&test, argc, argv);
-    // By bytes: QDir cannot name files whose names are not UTF-8.
-    std::filesystem::remove_all(QFile::encodeName(dir.path()).constData());
-    return result;
+    return execWithOwnTrash<TestTrashController>(argc, argv, base);
 }
 
 #include "tst_trashcontroller.moc"
