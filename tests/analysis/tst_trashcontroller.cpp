@@ -4,9 +4,9 @@
 #include "ControllerFixture.h"
 #include "DynamicStackedViewSector.h"
 #include "FolderVisualData.h"
+#include "TrashFixture.h"
 
 #include <QAccessible>
-#include <QDirIterator>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
@@ -14,7 +14,6 @@
 #include <QTemporaryDir>
 
 #include <filesystem>
-#include <fstream>
 
 using namespace corvale;
 using namespace corvale::test;
@@ -32,39 +31,21 @@ private:
     QByteArray m_root;
     int m_case = 0;
 
-    // Every item below the working folder and in the trash: moving keeps the sum, deleting does not.
-    static int itemsOnDiskAndInTrash()
+    static QByteArray trash() { return QFile::encodeName(trashPath()); }
+    // Every item and byte below the working folder and in the trash: moving keeps them, deleting
+    // does not.
+    static std::pair<int, qint64> itemsOnDiskAndInTrash()
     {
-        int count = 0;
-        for (const QString &root : {workPath(), trashPath() + "/files"}) {
-            QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                QDirIterator::Subdirectories);
-            for (; it.hasNext(); it.next())
-                ++count;
-        }
-        return count;
+        return itemsAndBytes({QFile::encodeName(workPath()), trash() + "/files"});
     }
-    static bool exists(const QByteArray &path)
-    {
-        struct stat st;
-        return ::lstat(path.constData(), &st) == 0;
-    }
-    // The trash's record of a moved item, by the item's name in bytes.
     static QByteArray trashInfo(const QByteArray &name)
     {
-        std::ifstream in(QFile::encodeName(trashPath()) + "/info/" + name + ".trashinfo", std::ios::binary);
-        return QByteArray::fromStdString(std::string(std::istreambuf_iterator<char>(in), {}));
+        return readFile(trash() + "/info/" + name + ".trashinfo");
     }
-    // `path` is gone, in the trash under its name, recorded with where it came from.
     static void verifyTrashed(const QByteArray &path)
     {
         const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
-        QVERIFY2(!exists(path), path.constData());
-        QVERIFY2(exists(QFile::encodeName(trashPath()) + "/files/" + name), name.constData());
-        const QList<QByteArray> lines = trashInfo(name).split('\n');
-        QCOMPARE(lines.value(0), QByteArray("[Trash Info]"));
-        QCOMPARE(lines.value(1), "Path=" + path.toPercentEncoding("/"));
-        QVERIFY(lines.value(2).startsWith("DeletionDate="));
+        corvale::test::verifyTrashed(path, trash(), name, path);
     }
     QPushButton *trashButton() { return child<QPushButton>("trashButton"); }
     quint64 sizeOf(int row, const QString &title)
@@ -181,7 +162,7 @@ private Q_SLOTS:
         if (showSubFolder(); QTest::currentTestFailed())
             return;
         QCOMPARE(names(s().directoryItems()).size(), 3);
-        const int before = itemsOnDiskAndInTrash();
+        const auto before = itemsOnDiskAndInTrash();
         const Entry deeper = entryNamed("deeper"), file = entryNamed("c.bin"), kept = entryNamed("e.bin");
         check({"deeper", "c.bin"});
         QCOMPARE(s().filesToDelete().size(), size_t(2));
@@ -191,7 +172,7 @@ private Q_SLOTS:
         QCOMPARE(itemsOnDiskAndInTrash(), before);
         for (const QByteArray name : {"deeper", "c.bin"})
             verifyTrashed(m_root + "/sub/" + name);
-        QVERIFY(exists(QFile::encodeName(trashPath()) + "/files/deeper/d2.bin"));
+        QVERIFY(exists(trash() + "/files/deeper/d2.bin"));
         QVERIFY(exists(m_root + "/sub/e.bin"));
         // The list keeps what stayed; the selection went with the moved entries.
         QCOMPARE(s().directoryItems(), std::vector<Entry> {kept});
@@ -267,7 +248,7 @@ private Q_SLOTS:
         if (showSubFolder(12); QTest::currentTestFailed())
             return;
         const Entry refusedEntry = entryNamed("locked");
-        const int before = itemsOnDiskAndInTrash();
+        const auto before = itemsOnDiskAndInTrash();
         check({"c.bin", "locked", "e.bin", "f.bin", "g.bin"});
         QStringList listedAtAlert; // the alert comes once every move of the press has completed
         m_alerts->whenShown = [&] { listedAtAlert = listedSorted(); };
@@ -314,7 +295,7 @@ private Q_SLOTS:
         selection.push_back(entryNamed("c.bin"));
         const auto entries = s().directoryItems();
         s().setFilesToDelete(selection);
-        const int before = itemsOnDiskAndInTrash();
+        const auto before = itemsOnDiskAndInTrash();
 
         m_alerts->answers = {AlertPresenter::FirstButton};
         QTest::mouseClick(trashButton(), Qt::LeftButton);
