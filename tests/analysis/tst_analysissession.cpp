@@ -204,8 +204,7 @@ private Q_SLOTS:
         QCOMPARE(s().itemsVisualized(), quint64(6));
     }
 
-    // "Files" is there only if the float shares fall short of 1; empty sub-folders leave it all; a
-    // folder without sub-folders still gets its row, and its list.
+    // "Files" is there only if the float shares fall short of 1; empty sub-folders leave it all.
     void theFilesSectorTakesWhatTheSharesLeave()
     {
         QVERIFY(makeFile(at("one/a"), 1) && makeFile(at("three/a"), 3));
@@ -222,13 +221,6 @@ private Q_SLOTS:
         run(empty.path());
         QCOMPARE(row(0)[0]->sectorPercentage(), 0.0f);
         QCOMPARE(row(0)[1]->sectorPercentage(), 1.0f);
-        QTemporaryDir flat;
-        QVERIFY(makeFile(flat.filePath(QStringLiteral("x.bin")), 700));
-        QVERIFY(makeFile(flat.filePath(QStringLiteral("y.bin")), 300));
-        run(flat.path());
-        QCOMPARE(titles(row(0)), QStringList {QStringLiteral("Files")});
-        QCOMPARE(row(0)[0]->subtitle(), QStringLiteral("1 kB"));
-        QCOMPARE(names(s().directoryItems()), listedNames(flat.path(), false));
     }
 
     void theSizeLadderNeverUsesPairFive_data()

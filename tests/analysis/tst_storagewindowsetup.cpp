@@ -21,12 +21,6 @@ public:
     QList<QUrl> opened;
 };
 
-bool sameColor(const QColor &a, const QColor &b)
-{
-    return qAbs(a.redF() - b.redF()) < 0.01 && qAbs(a.greenF() - b.greenF()) < 0.01
-        && qAbs(a.blueF() - b.blueF()) < 0.01 && qAbs(a.alphaF() - b.alphaF()) < 0.01;
-}
-
 } // namespace
 
 class TestStorageWindowSetUp : public QObject
@@ -73,21 +67,6 @@ private Q_SLOTS:
         child(c, "welcomeView")->hide();
         c.show();
         QVERIFY(!c.welcomeAnimation());
-    }
-
-    // Only the separators' line colour and the spinner change, and only when the appearance does.
-    void appearanceRecoloursSeparatorsAndSpinner()
-    {
-        StorageWindowController c;
-        const auto line = [&] { return child(c, "vibrantHR2")->palette().color(QPalette::WindowText); };
-        c.setCurrentAppearance(Appearance::VibrantDark);
-        QVERIFY(sameColor(line(), QColor::fromRgbF(1, 1, 1, 0.1f)));
-        QVERIFY(sameColor(c.spinner()->color(), QColor::fromRgbF(1, 1, 1, 0.6f)));
-        c.setCurrentAppearance(Appearance::VibrantLight);
-        QVERIFY(sameColor(line(), QColor::fromRgbF(0, 0, 0, 0.1f)));
-        QVERIFY(sameColor(c.spinner()->color(), QColor::fromRgbF(0, 0, 0, 0.3f)));
-        QCOMPARE(
-            child(c, "vibrantHR1")->palette().color(QPalette::Window), c.palette().color(QPalette::Window));
     }
 
     // The panels stay clipped to their own size as they change it.

@@ -4,19 +4,16 @@
 #include "ControllerFixture.h"
 #include "DynamicStackedViewSector.h"
 #include "FolderVisualData.h"
+#include "TrashFixture.h"
 
 #include <QAccessible>
-#include <QApplication>
-#include <QDirIterator>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QStorageInfo>
 #include <QTemporaryDir>
 
 #include <filesystem>
-#include <fstream>
 
 using namespace corvale;
 using namespace corvale::test;
@@ -34,39 +31,21 @@ private:
     QByteArray m_root;
     int m_case = 0;
 
-    // Every item below the working folder and in the trash: moving keeps the sum, deleting does not.
-    static int itemsOnDiskAndInTrash()
+    static QByteArray trash() { return QFile::encodeName(trashPath()); }
+    // Every item and byte below the working folder and in the trash: moving keeps them, deleting
+    // does not.
+    static std::pair<int, qint64> itemsOnDiskAndInTrash()
     {
-        int count = 0;
-        for (const QString &root : {workPath(), trashPath() + "/files"}) {
-            QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                QDirIterator::Subdirectories);
-            for (; it.hasNext(); it.next())
-                ++count;
-        }
-        return count;
+        return itemsAndBytes({QFile::encodeName(workPath()), trash() + "/files"});
     }
-    static bool exists(const QByteArray &path)
-    {
-        struct stat st;
-        return ::lstat(path.constData(), &st) == 0;
-    }
-    // The trash's record of a moved item, by the item's name in bytes.
     static QByteArray trashInfo(const QByteArray &name)
     {
-        std::ifstream in(QFile::encodeName(trashPath()) + "/info/" + name + ".trashinfo", std::ios::binary);
-        return QByteArray::fromStdString(std::string(std::istreambuf_iterator<char>(in), {}));
+        return readFile(trash() + "/info/" + name + ".trashinfo");
     }
-    // `path` is gone, in the trash under its name, recorded with where it came from.
     static void verifyTrashed(const QByteArray &path)
     {
         const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
-        QVERIFY2(!exists(path), path.constData());
-        QVERIFY2(exists(QFile::encodeName(trashPath()) + "/files/" + name), name.constData());
-        const QList<QByteArray> lines = trashInfo(name).split('\n');
-        QCOMPARE(lines.value(0), QByteArray("[Trash Info]"));
-        QCOMPARE(lines.value(1), "Path=" + path.toPercentEncoding("/"));
-        QVERIFY(lines.value(2).startsWith("DeletionDate="));
+        corvale::test::verifyTrashed(path, trash(), name, path);
     }
     QPushButton *trashButton() { return child<QPushButton>("trashButton"); }
     quint64 sizeOf(int row, const QString &title)
@@ -120,6 +99,7 @@ private:
     }
 
 private Q_SLOTS:
+    void initTestCase() { QVERIFY(QDir().mkpath(workPath())); }
     void init()
     {
         // Each case finds its moved items under their own names.
@@ -182,7 +162,7 @@ private Q_SLOTS:
         if (showSubFolder(); QTest::currentTestFailed())
             return;
         QCOMPARE(names(s().directoryItems()).size(), 3);
-        const int before = itemsOnDiskAndInTrash();
+        const auto before = itemsOnDiskAndInTrash();
         const Entry deeper = entryNamed("deeper"), file = entryNamed("c.bin"), kept = entryNamed("e.bin");
         check({"deeper", "c.bin"});
         QCOMPARE(s().filesToDelete().size(), size_t(2));
@@ -192,7 +172,7 @@ private Q_SLOTS:
         QCOMPARE(itemsOnDiskAndInTrash(), before);
         for (const QByteArray name : {"deeper", "c.bin"})
             verifyTrashed(m_root + "/sub/" + name);
-        QVERIFY(exists(QFile::encodeName(trashPath()) + "/files/deeper/d2.bin"));
+        QVERIFY(exists(trash() + "/files/deeper/d2.bin"));
         QVERIFY(exists(m_root + "/sub/e.bin"));
         // The list keeps what stayed; the selection went with the moved entries.
         QCOMPARE(s().directoryItems(), std::vector<Entry> {kept});
@@ -268,7 +248,7 @@ private Q_SLOTS:
         if (showSubFolder(12); QTest::currentTestFailed())
             return;
         const Entry refusedEntry = entryNamed("locked");
-        const int before = itemsOnDiskAndInTrash();
+        const auto before = itemsOnDiskAndInTrash();
         check({"c.bin", "locked", "e.bin", "f.bin", "g.bin"});
         QStringList listedAtAlert; // the alert comes once every move of the press has completed
         m_alerts->whenShown = [&] { listedAtAlert = listedSorted(); };
@@ -315,7 +295,7 @@ private Q_SLOTS:
         selection.push_back(entryNamed("c.bin"));
         const auto entries = s().directoryItems();
         s().setFilesToDelete(selection);
-        const int before = itemsOnDiskAndInTrash();
+        const auto before = itemsOnDiskAndInTrash();
 
         m_alerts->answers = {AlertPresenter::FirstButton};
         QTest::mouseClick(trashButton(), Qt::LeftButton);
@@ -405,71 +385,43 @@ private Q_SLOTS:
 
     // The node of a sector at nodePath (its own "Files" sector if `files`) held `before` bytes;
     // an entry of `size` bytes at `removed` went. The cases a real move meets are above.
-    void theNodeAdjustment_data()
-    {
-        QTest::addColumn<QByteArray>("nodePath");
-        QTest::addColumn<bool>("files");
-        QTest::addColumn<quint64>("before");
-        QTest::addColumn<QByteArray>("removed");
-        QTest::addColumn<bool>("isDir");
-        QTest::addColumn<quint64>("expected");
-        auto row = [](const char *name, const char *node, bool files, quint64 before, const char *removed,
-                       bool isDir, quint64 expected) {
-            QTest::newRow(name) << QByteArray(node) << files << before << QByteArray(removed) << isDir
-                                << expected;
-        };
-        row("a name that merely begins alike", "/r/a", false, 900, "/r/ab/c", false, 900);
-        row("below it", "/r/a/b", false, 900, "/r/a", true, 900);
-        row("files of the root holding a file", "/", true, 900, "/f", false, 800);
-        row("a folder of the root above it", "/a", false, 900, "/a/f", false, 800);
-        row("files of the root, a file further down", "/", true, 900, "/a/f", false, 900);
-    }
     void theNodeAdjustment()
     {
-        QFETCH(QByteArray, nodePath);
-        QFETCH(bool, files);
-        QFETCH(quint64, before);
-        QFETCH(QByteArray, removed);
-        QFETCH(bool, isDir);
-        QFETCH(quint64, expected);
-        auto node = std::make_shared<FolderVisualData>();
-        node->setPath(nodePath.toStdString());
-        node->setSize(before);
-        auto sector = std::make_shared<DynamicStackedViewSector>();
-        sector->setRepresentedObject(node);
-        sector->setDisabled(files);
+        struct Case
+        {
+            const char *name, *node;
+            bool files; // the node's own "Files" sector
+            const char *removed;
+            bool isDir;
+            quint64 expected; // of 900, after 100 bytes went
+        };
+        const Case cases[] = {{"a name that merely begins alike", "/r/a", false, "/r/ab/c", false, 900},
+            {"below it", "/r/a/b", false, "/r/a", true, 900},
+            {"files of the root", "/", true, "/f", false, 800},
+            {"a folder of the root above it", "/a", false, "/a/f", false, 800},
+            {"files of the root, a file further down", "/", true, "/a/f", false, 900}};
         FolderAttributes entry;
         entry.size = 100;
-        entry.isDir = isDir;
-        QCOMPARE(AnalysisSession::removeLinkToUrlProcessor(removed, sector, entry), sector);
-        QCOMPARE(node->size(), expected);
+        for (const Case &c : cases) {
+            auto node = std::make_shared<FolderVisualData>();
+            node->setPath(c.node);
+            node->setSize(900);
+            auto sector = std::make_shared<DynamicStackedViewSector>();
+            sector->setRepresentedObject(node);
+            sector->setDisabled(c.files);
+            entry.isDir = c.isDir;
+            QCOMPARE(AnalysisSession::removeLinkToUrlProcessor(c.removed, sector, entry), sector);
+            QVERIFY2(node->size() == c.expected, c.name);
+        }
         // A sector without a folder behind it is left as it is.
         const auto bare = std::make_shared<DynamicStackedViewSector>();
-        QCOMPARE(AnalysisSession::removeLinkToUrlProcessor(removed, bare, entry), bare);
+        QCOMPARE(AnalysisSession::removeLinkToUrlProcessor("/f", bare, entry), bare);
     }
 };
 
 int main(int argc, char **argv)
 {
-    // A disk file system (tmpfs refuses trashing), so the home trash is used. GIO reads HOME and
-    // XDG_DATA_HOME once, at its first use: set them before anything runs.
-    const QStringList candidates {QDir::tempPath(), QDir::currentPath(), QDir::homePath()};
-    const auto disk = std::find_if(candidates.begin(), candidates.end(), [](const QString &c) {
-        return QStorageInfo(c).fileSystemType() != "tmpfs" && QFileInfo(c).isWritable();
-    });
-    QTemporaryDir dir((disk == candidates.end() ? QDir::tempPath() : *disk) + "/corvale-tst-trash-XXXXXX");
-    if (!dir.isValid())
-        qFatal("cannot make a temporary folder");
-    base = &dir;
-    QDir().mkpath(TestTrashController::workPath());
-    qputenv("HOME", QFile::encodeName(dir.path() + "/home"));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path() + "/home/data"));
-    QApplication app(argc, argv);
-    TestTrashController test;
-    const int result = QTest::qExec(&test, argc, argv);
-    // By bytes: QDir cannot name files whose names are not UTF-8.
-    std::filesystem::remove_all(QFile::encodeName(dir.path()).constData());
-    return result;
+    return execWithOwnTrash<TestTrashController>(argc, argv, base);
 }
 
 #include "tst_trashcontroller.moc"

@@ -7,6 +7,7 @@
 // that keeps nothing) and an overlay (a drive of its own that keeps what it holds). Then it drops
 // every capability, so that permissions are refused as for any user.
 
+#include "TrashFixture.h"
 #include "TrashMover.h"
 
 #include <QCoreApplication>
@@ -32,6 +33,7 @@
 #include <unistd.h>
 
 using namespace corvale;
+using namespace corvale::test;
 using Reason = TrashMover::Reason;
 namespace fs = std::filesystem;
 
@@ -49,49 +51,11 @@ QByteArray homeTrash()
     return base + "/home/data/Trash";
 }
 
-bool exists(const QByteArray &path)
-{
-    struct stat st;
-    return ::lstat(path.constData(), &st) == 0;
-}
-
 QByteArray makeFile(const QByteArray &path, int size = 4)
 {
     fs::create_directories(fs::path(path.constData()).parent_path());
     std::ofstream(path.constData(), std::ios::binary) << std::string(size_t(size), 'x');
     return path;
-}
-
-QByteArray readFile(const QByteArray &path)
-{
-    std::ifstream in(path.constData(), std::ios::binary);
-    return QByteArray::fromStdString(std::string(std::istreambuf_iterator<char>(in), {}));
-}
-
-std::pair<int, qint64> itemsAndBytes(const QList<QByteArray> &roots)
-{
-    std::pair<int, qint64> sum;
-    for (const QByteArray &root : roots) {
-        std::error_code error;
-        for (auto it = fs::recursive_directory_iterator(root.constData(), error); it != fs::end(it); ++it) {
-            ++sum.first;
-            sum.second += it->is_regular_file() && !it->is_symlink() ? qint64(it->file_size()) : 0;
-        }
-    }
-    return sum;
-}
-
-// `path` is in `trash` as `name`, recorded as coming from `recorded`.
-void verifyTrashed(
-    const QByteArray &path, const QByteArray &trash, const QByteArray &name, const QByteArray &recorded)
-{
-    QVERIFY2(!exists(path) && exists(trash + "/files/" + name), name.constData());
-    const QList<QByteArray> lines = readFile(trash + "/info/" + name + ".trashinfo").split('\n');
-    QCOMPARE(lines.size(), 4);
-    QCOMPARE(lines[0] + '\n' + lines[1], "[Trash Info]\nPath=" + recorded.toPercentEncoding("/"));
-    QVERIFY2(lines[2].startsWith("DeletionDate=")
-            && QDateTime::fromString(QString::fromLatin1(lines[2].mid(13)), Qt::ISODate).isValid(),
-        lines[2].constData());
 }
 
 QList<TrashMover::Result> moveBatch(const QList<QByteArray> &paths)
