@@ -149,13 +149,10 @@ private slots:
         using P = Placement;
         const Case cases[] = {
             {"left", P::ImageLeft, "", {8, 22, 16, 16}, {52, 23, 40, 14}},
-            {"left, hug", P::ImageLeft, "h", {14, 22, 16, 16}, {46, 23, 40, 14}},
             {"below, hug", P::ImageBelow, "h", {42, 37, 16, 16}, {30, 7, 40, 14}},
             {"image only", P::ImageOnly, "", {42, 22, 16, 16}, {}},
-            {"trailing, hug", P::ImageTrailing, "h", {70, 22, 16, 16}, {14, 23, 40, 14}},
             {"leading, right-to-left", P::ImageLeading, "r", {76, 22, 16, 16}, {8, 23, 40, 14}},
             {"no image keeps its side", P::ImageLeft, "n", {}, {52, 23, 40, 14}},
-            {"no title, hug", P::ImageLeft, "ht", {34, 22, 16, 16}, {}},
             {"halves round away from zero, title width up", P::ImageOverlaps, "", {43, 23, 16, 16},
                 {30, 23, 41, 15}, {101, 61}, {40.2, 14.5}},
             {"negative halves", P::ImageOnly, "", {-3, -3, 16, 16}, {}, {11, 11}},
