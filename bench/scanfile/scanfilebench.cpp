@@ -6,6 +6,7 @@
 #include "ScanFileReader.h"
 #include "ScanFileWriter.h"
 
+#include "ResidentMemory.h"
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -18,17 +19,6 @@
 using namespace corvale;
 
 namespace {
-
-long residentKib()
-{
-    long pages = 0, resident = 0;
-    if (FILE *f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
 
 double seconds(const std::function<void()> &job)
 {

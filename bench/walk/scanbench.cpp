@@ -9,6 +9,7 @@
 #include "FolderVisualData.h"
 #include "LargestFiles.h"
 
+#include "ResidentMemory.h"
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -19,17 +20,6 @@
 #include <vector>
 
 namespace {
-
-long residentKib()
-{
-    long pages = 0, resident = 0;
-    if (FILE *f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return resident * 4;
-}
 
 long peakKib()
 {
