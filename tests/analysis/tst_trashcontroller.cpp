@@ -105,7 +105,7 @@ private Q_SLOTS:
         // Each case finds its moved items under their own names.
         std::filesystem::remove_all(QFile::encodeName(trashPath()).constData());
         m_root = QFile::encodeName(workPath()) + "/case" + QByteArray::number(++m_case);
-        for (const QByteArray &folder : {"", "/sub", "/sub/deeper"})
+        for (const char *folder : {"", "/sub", "/sub/deeper"})
             makeFolder(m_root + folder);
         for (const auto &[name, size] : std::initializer_list<std::pair<const char *, int>> {{"/loose1", 100},
                  {"/loose2", 200}, {"/sub/c.bin", 300}, {"/sub/e.bin", 50}, {"/sub/deeper/d.bin", 400},
