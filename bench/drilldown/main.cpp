@@ -11,10 +11,10 @@
 
 #include "BackgroundLink.h"
 #include "ByteCount.h"
-#include "StallMeter.h"
 #include "DynamicStackedView.h"
 #include "DynamicStackedViewBox.h"
 #include "LooseFileListing.h"
+#include "StallMeter.h"
 #include "StorageWindowController.h"
 #include "VisualDataCell.h"
 #include "WorkspaceIcons.h"
@@ -157,7 +157,8 @@ public:
         stall.start();
         const Stopwatch watch;
         // The click is delivered from the event loop, so that the stall it causes is measured.
-        QTimer::singleShot(0, box, [box] { QTest::mouseClick(box, Qt::LeftButton, {}, box->rect().center()); });
+        QTimer::singleShot(
+            0, box, [box] { QTest::mouseClick(box, Qt::LeftButton, {}, box->rect().center()); });
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         while (m_window.session()->isListing())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
@@ -222,8 +223,9 @@ Sample peerShow(const QString &folder, QTableView &table)
 
 void print(const char *what, const Sample &ours, const Sample &peer, std::size_t listed)
 {
-    std::printf("%-24s %7zu entries  Corvale %7.1f ms (CPU %7.1f, longest stall %6.1f, busy %6.1f)  peer %7.1f "
-                "ms (CPU %7.1f)  peer/Corvale %5.1fx\n",
+    std::printf(
+        "%-24s %7zu entries  Corvale %7.1f ms (CPU %7.1f, longest stall %6.1f, busy %6.1f)  peer %7.1f "
+        "ms (CPU %7.1f)  peer/Corvale %5.1fx\n",
         what, listed, ours.wall, ours.cpu, ours.stall, ours.busy, peer.wall, peer.cpu, peer.wall / ours.wall);
 }
 

@@ -136,7 +136,8 @@ int main(int argc, char **argv)
         std::printf("round %d: mover %.0f ms, gio trash %.0f ms, ratio %.2f\n", round + 1, a, b, a / b);
     }
     std::filesystem::remove_all(work.constData());
-    std::printf("%d of %d files, %d tasks: mover %.0f ms, gio trash %.0f ms, mover / gio %.2f (median of %d)\n",
+    std::printf(
+        "%d of %d files, %d tasks: mover %.0f ms, gio trash %.0f ms, mover / gio %.2f (median of %d)\n",
         count, total, tasks, median(mover), median(gio), median(ratios), rounds);
     return 0;
 }

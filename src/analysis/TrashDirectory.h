@@ -43,9 +43,10 @@ private:
 // away) or on the trash, with the system's words after `where` when given.
 TrashMover::Result systemFailure(int error, bool onItem, const QByteArray &where = {});
 
-// One trash, found for a device as the freedesktop Trash specification says and made where
-// missing, with its files/ and info/ folders open. Used by TrashMover on one thread at a time;
-// owns its descriptors.
+// One trash, found for a device where file managers look for it (the home trash on the home
+// folder's drive, else .Trash/UID or .Trash-UID at the drive's top) and made where missing,
+// with its files/ and info/ folders open. Used by TrashMover on one thread at a time; owns its
+// descriptors.
 class TrashDirectory
 {
 public:

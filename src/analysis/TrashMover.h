@@ -9,7 +9,7 @@
 
 namespace corvale {
 
-// Moves items to the freedesktop Trash by the Trash specification's own steps, so that a move
+// Moves items to the freedesktop Trash by its own steps, each checked, so that a move
 // reported as done can always be restored: the item's name in the trash is reserved by creating
 // its info file with O_EXCL (another program trashing the same name at the same time takes
 // another), the info file is written in full and flushed to disk, and only then is the item
