@@ -217,7 +217,7 @@ public:
     void closeLargestFiles();
     // The folder searched; empty while the list is closed.
     const QByteArray &largestFilesFolder() const { return m_largestFolder; }
-    bool isFindingLargestFiles() const { return m_largestSearching; }
+    bool isFindingLargestFiles() const { return m_largestScanner != nullptr; }
     // The search ended without a stop: the list holds the largest files of the whole folder.
     bool largestFilesComplete() const { return m_largestComplete; }
     // Items searched so far (the walk's reports), none before the first.
@@ -360,7 +360,6 @@ private:
     QByteArray m_largestFolder;
     quint64 m_largestNumber = 0;
     std::shared_ptr<FolderVisualData> m_largestScanner; // of the search under way
-    bool m_largestSearching = false;
     bool m_largestComplete = false;
     std::optional<quint64> m_largestItems;
     // Every file the search kept: the largest in either measure.

@@ -78,7 +78,6 @@ void AnalysisSession::findLargestFiles(const QByteArray &folder)
     const ChangeBatch batch(*this);
     closeLargestFiles();
     m_largestFolder = folder;
-    m_largestSearching = true;
     m_changes.largest = true;
     m_largestFilesModel->setMeasure(m_measure);
     m_largestFilesModel->setFolderBase(m_rootPath);
@@ -98,12 +97,12 @@ void AnalysisSession::closeLargestFiles()
 {
     const ChangeBatch batch(*this);
     stopLargestFiles();
+    const bool searching = isFindingLargestFiles();
     m_largestScanner.reset();
     ++m_largestNumber;
-    if (m_largestFolder.isEmpty() && !m_largestSearching)
+    if (m_largestFolder.isEmpty() && !searching)
         return;
     m_largestFolder.clear();
-    m_largestSearching = false;
     m_largestComplete = false;
     m_largestItems.reset();
     m_largestKept.clear();
@@ -113,7 +112,6 @@ void AnalysisSession::closeLargestFiles()
 
 void AnalysisSession::largestFilesFound(Entries files, bool complete)
 {
-    m_largestSearching = false;
     m_largestComplete = complete && !m_largestScanner->stopRequested();
     m_largestScanner.reset();
     m_largestKept = std::move(files);
