@@ -2,12 +2,10 @@
 // with a session bus of its own (dbus-run-session) and only the test's applications installed.
 
 #include "FileManager.h"
-#include "StorageWindowController.h"
 
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDir>
-#include <QMenu>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -74,13 +72,6 @@ class TestFileManager : public QObject
     QTemporaryDir m_dir;
 
 private Q_SLOTS:
-    void bothMenusSayShowInFileManager()
-    {
-        StorageWindowController controller;
-        for (QMenu *menu : {controller.stackedMenu(), controller.fileTableMenu()})
-            QCOMPARE(menu->actions().value(1)->text(), QStringLiteral("Show in File Manager"));
-    }
-
     // Where no file manager answers on the bus, the folder goes to the desktop's application for
     // folders, never to this program, even where it is the default; without one, the user is told.
     void theRevealReachesAFileManagerWithTheKernelsBytes_data()

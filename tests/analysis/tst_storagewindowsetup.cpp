@@ -69,22 +69,6 @@ private Q_SLOTS:
         QVERIFY(!c.welcomeAnimation());
     }
 
-    // The panels stay clipped to their own size as they change it.
-    void maskFollowsThePanels()
-    {
-        StorageWindowController c;
-        QVERIFY(c.maskedImageForSize(QSizeF(0, 50), 6).isNull());
-        c.show();
-        child(c, "welcomeView")->hide();
-        child(c, "chartView")->show();
-        auto *panel = child(c, "deleteView");
-        panel->show();
-        panel->resize(300, 80);
-        QCOMPARE(panel->mask().boundingRect(), QRect(0, 0, 300, 80));
-        QVERIFY(!panel->mask().contains(QPoint(0, 0)));
-        QCOMPARE(child(c, "legendView")->mask().boundingRect(), child(c, "legendView")->rect());
-    }
-
     void theShareButtonEscapesTheReclaimedTextAndTheName_data()
     {
         QTest::addColumn<QString>("reclaimed");

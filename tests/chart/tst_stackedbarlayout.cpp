@@ -48,9 +48,6 @@ private slots:
         crowdedFrames.resize(501);
         QTest::newRow("more boxes than points: the big share still shows")
             << crowded << 300.0 << 1.0 << crowdedFrames;
-        // The "+ 1" of the available width stays without spacing too: the boxes overshoot by one.
-        QTest::newRow("no spacing: boxes touch") << Shares {
-            0.25f, 0.75f} << 200.0 << 0.0 << Frames {{0, 0, 201 * 0.25, 50}, {201 * 0.25, 0, 201 * 0.75, 50}};
     }
 
     void placesBoxes()
