@@ -34,17 +34,6 @@ struct CancelledChooser : FolderChooser
 {
     std::optional<QByteArray> chooseFolder(QWidget *, const QByteArray &) override { return std::nullopt; }
 };
-
-bool isDark(const QWidget &widget)
-{
-    return DesktopColorScheme::isPaletteDark(widget.palette());
-}
-
-// Light desktop, no portal: what every test starts from unless it says otherwise.
-DesktopColorScheme *paletteOnlyScheme()
-{
-    return new DesktopColorScheme(QDBusConnection(QStringLiteral("no such bus")));
-}
 } // namespace
 
 class TestFloatingWindowController : public QObject
@@ -52,6 +41,14 @@ class TestFloatingWindowController : public QObject
     Q_OBJECT
 
     QTemporaryDir m_config;
+
+    static bool shown(QWidget &window) { return window.show(), QTest::qWaitForWindowExposed(&window); }
+    static bool isDark(const QWidget &widget) { return DesktopColorScheme::isPaletteDark(widget.palette()); }
+    // Light desktop, no portal: what every test starts from unless it says otherwise.
+    static DesktopColorScheme *paletteOnlyScheme()
+    {
+        return new DesktopColorScheme(QDBusConnection(QStringLiteral("no such bus")));
+    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -61,7 +58,6 @@ private Q_SLOTS:
         QApplication::setPalette(QApplication::style()->standardPalette());
     }
 
-    // The frame, and the measure chosen in the View menu, come back on the next run.
     void theFrameAndTheMeasureComeBackOnTheNextRun()
     {
         QSettings settings(QStringLiteral("Corvale"), QStringLiteral("Corvale"));
@@ -73,16 +69,14 @@ private Q_SLOTS:
         {
             FloatingWindowController first(paletteOnlyScheme());
             first.setGeometry(frame);
-            first.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&first));
+            QVERIFY(shown(first));
             QCOMPARE(first.storageController()->session()->measure(), Measure::ApparentSize);
             first.findChild<QAction *>(QStringLiteral("actionDiskUsage"))->trigger();
             QCOMPARE(first.storageController()->session()->measure(), Measure::DiskUsage);
             first.close();
         }
         FloatingWindowController second(paletteOnlyScheme());
-        second.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&second));
+        QVERIFY(shown(second));
         QCOMPARE(second.geometry(), frame);
         QCOMPARE(second.storageController()->session()->measure(), Measure::DiskUsage);
         QVERIFY(second.findChild<QAction *>(QStringLiteral("actionDiskUsage"))->isChecked());
@@ -102,16 +96,14 @@ private Q_SLOTS:
         }
         FloatingWindowController window(paletteOnlyScheme());
         window.resize(800, 430);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(shown(window));
         QCOMPARE(window.size(), QSize(800, 430));
         auto *storage = window.storageController();
         storage->openFolder(QFile::encodeName(dir.path()));
         QTRY_VERIFY(!storage->session()->isWalkPending() && !storage->session()->isListing());
         for (int row = 0; row < 9; ++row)
             storage->session()->fileListModel()->setChecked(row, true);
-        const auto child
-            = [&](const char *name) { return storage->findChild<QWidget *>(QLatin1String(name)); };
+        const auto child = [&](auto name) { return storage->findChild<QWidget *>(QLatin1String(name)); };
         // What a move to the trash shows, at its widest.
         qobject_cast<QLabel *>(child("fieldReclaim"))->setText(QStringLiteral("999.99 GB"));
         for (const char *name : {"labelReclaim", "fieldReclaim", "buttonReclaim"})
@@ -136,8 +128,7 @@ private Q_SLOTS:
     void draggingTheBackgroundMovesTheWindow()
     {
         CountingWindow window(paletteOnlyScheme());
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(shown(window));
         auto *welcome = window.storageController()->findChild<QWidget *>(QStringLiteral("welcomeView"));
         auto *title = window.storageController()->findChild<QLabel *>(QStringLiteral("welcomeTitle"));
         QTest::mousePress(welcome, Qt::LeftButton, {}, QPoint(5, 5));
@@ -158,8 +149,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
         FloatingWindowController window(paletteOnlyScheme());
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(shown(window));
         auto *storage = window.storageController();
         // The style sheet's palette colours, such as the removal panel's ground, follow the switch.
         auto *panel = storage->findChild<QWidget *>(QStringLiteral("deleteView"));
@@ -177,11 +167,10 @@ private Q_SLOTS:
         storage->openFolder(QFile::encodeName(dir.path()));
         backgroundPool()->waitForDone();
         QTRY_VERIFY(storage->findChild<QLabel *>(QStringLiteral("titleField")));
-        for (const auto *label : storage->findChildren<QLabel *>()) {
+        for (const auto *label : storage->findChildren<QLabel *>())
             if (label->isVisibleTo(&window) && !label->text().isEmpty())
                 QVERIFY2(label->palette().color(label->foregroundRole()).lightnessF() > 0.5,
                     qPrintable(label->objectName() + QLatin1String(": ") + label->text()));
-        }
         window.setDayModeQuitely();
         QCOMPARE(window.palette().color(QPalette::Window), QApplication::palette().color(QPalette::Window));
         QVERIFY(ground() > 0.7);
@@ -217,8 +206,7 @@ private Q_SLOTS:
         {
             FloatingWindowController window(new DesktopColorScheme(
                 QDBusConnection::connectToBus(bus.address(), QStringLiteral("client"))));
-            const auto *title
-                = window.storageController()->findChild<QLabel *>(QStringLiteral("welcomeTitle"));
+            auto *title = window.storageController()->findChild<QLabel *>(QStringLiteral("welcomeTitle"));
             QVERIFY(!isDark(window));
             for (uint scheme : {1, 2, 1, 0}) {
                 portal.changeColorScheme(scheme);
