@@ -44,22 +44,12 @@ private:
     {
         return itemsAndBytes({QFile::encodeName(workPath()), trash() + "/files"});
     }
-    static QByteArray trashInfo(const QByteArray &name)
-    {
-        return readFile(trash() + "/info/" + name + ".trashinfo");
-    }
-    static void verifyTrashed(const QByteArray &path)
-    {
-        const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
-        corvale::test::verifyTrashed(path, trash(), name, path);
-    }
     QPushButton *trashButton() { return child<QPushButton>("trashButton"); }
     QString text(const char *label) { return child<QLabel>(label)->text(); }
     quint64 sizeOf(int row, const QString &title)
     {
         return sector(row, title)->represented<FolderVisualData>()->size();
     }
-    // Sizes of row 0's sub and Files, row 1's deeper and Files.
     std::vector<quint64> sizes()
     {
         return {sizeOf(0, "sub"), sizeOf(0, "Files"), sizeOf(1, "deeper"), sizeOf(1, "Files")};
@@ -87,7 +77,6 @@ private:
         QTRY_COMPARE(s().rows().size(), size_t(2));
         QCOMPARE(s().rows().back().path, m_root + "/sub");
     }
-    // Presses the trash button and waits for the press's last completion.
     void pressTrashAndWait()
     {
         QSignalSpy finished(&s(), &AnalysisSession::trashActionFinished);
@@ -174,7 +163,7 @@ private Q_SLOTS:
 
         QCOMPARE(itemsOnDiskAndInTrash(), before);
         for (const QByteArray name : {"deeper", "c.bin"})
-            verifyTrashed(m_root + "/sub/" + name);
+            verifyTrashed(m_root + "/sub/" + name, trash(), name, m_root + "/sub/" + name);
         QVERIFY(m_alerts->shown.empty() && exists(trash() + "/files/deeper/d2.bin")
             && exists(m_root + "/sub/e.bin"));
         // The list keeps what stayed; the selection went with the moved entries.
@@ -225,8 +214,7 @@ private Q_SLOTS:
         pressTrashAndWait();
         QCOMPARE(sizes(), (std::vector<quint64> {0, 300, 440, 0}));
         QCOMPARE(sector(0, "Files")->sectorPercentage(), 1.0f);
-        QCOMPARE(
-            std::pair(s().reclaimedSpace(), s().itemsVisualized()), std::pair(quint64(5000), quint64(0)));
+        QCOMPARE(std::pair(s().reclaimedSpace(), s().itemsVisualized()), std::pair(5000ull, 0ull));
         QCOMPARE(text("selectedFolderItems"), QStringLiteral("0 bytes · Items: 0"));
     }
 
@@ -254,7 +242,7 @@ private Q_SLOTS:
 
         QCOMPARE(itemsOnDiskAndInTrash(), before);
         QVERIFY(!exists(m_root + "/sub/c.bin") && !exists(m_root + "/sub/e.bin")
-            && exists(locked + "/kept.bin") && trashInfo("locked").isEmpty());
+            && exists(locked + "/kept.bin") && readFile(trash() + "/info/locked.trashinfo").isEmpty());
         QCOMPARE(m_alerts->shown.size(), size_t(1));
         const AlertPresenter::Alert &alert = m_alerts->shown[0];
         QCOMPARE((QStringList {alert.messageText, alert.informativeText} + alert.buttons),
