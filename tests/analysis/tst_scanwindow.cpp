@@ -79,11 +79,14 @@ class TestScanWindow : public QObject, ControllerWindow
                          .trimmed();
         return shown;
     }
-    void open(const QByteArray &file)
+    // Answers the file chooser with `file` for `action` and waits for what it started.
+    void choose(const QByteArray &file, void (StorageWindowController::*action)())
     {
-        c().openScanFile(file);
+        m_files->answers << file;
+        (c().*action)();
         settle();
     }
+    void open(const QByteArray &file) { choose(file, &StorageWindowController::openScan); }
     QString note() { return child<QLabel>("scanNote")->text(); }
 
 private Q_SLOTS:
@@ -101,15 +104,14 @@ private Q_SLOTS:
     // The rows, the Files sector, the list and the count are those of the walk; disk usage too.
     void exportsOpenAsTheWalkShowsTheFolder_data()
     {
-        QTest::addColumn<QString>("tool");
         QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("ncdu") << "ncdu" << QStringList {"-0", "-o"};
-        QTest::newRow("gdu") << "gdu" << QStringList {"-n", "-p", "-o"};
+        QTest::newRow("ncdu") << QStringList {"-0", "-o"};
+        QTest::newRow("gdu") << QStringList {"-n", "-p", "-o"};
     }
     void exportsOpenAsTheWalkShowsTheFolder()
     {
-        QFETCH(QString, tool);
         QFETCH(QStringList, arguments);
+        const QString tool = QTest::currentDataTag();
         runToResult(m_dir->path());
         QStringList walked = shownRow(0), walkedList = shownList();
         const quint64 items = s().itemsVisualized();
@@ -124,10 +126,9 @@ private Q_SLOTS:
         QCOMPARE(s().state(), AnalysisSession::State::Result);
         QCOMPARE(s().itemsVisualized(), items);
         QStringList opened = shownRow(0), openedList = shownList();
-        if (tool == "gdu") { // lists in an order of its own
+        if (tool == "gdu") // lists in an order of its own
             for (QStringList *list : {&walked, &opened, &walkedList, &openedList})
                 list->sort();
-        }
         QCOMPARE(opened, walked);
         QCOMPARE(openedList, walkedList);
         QVERIFY(note().startsWith("Opened from a scan made by " + tool));
@@ -163,9 +164,9 @@ private Q_SLOTS:
         clickSector(0, QStringLiteral("Videos"));
         QCOMPARE(shownList(), (QStringList {"a.mkv 3 MB", "b.mkv 1 MB"}));
         table().clickRow(1);
-        QVERIFY(s().filesToDelete().empty() && !child<QPushButton>("trashButton")->isEnabled());
         c().willOpenMenuForSector(sector(0, "Videos"), 0);
-        QVERIFY(!c().showInFinderAction()->isEnabled());
+        QVERIFY(s().filesToDelete().empty() && !child<QPushButton>("trashButton")->isEnabled()
+            && !c().showInFinderAction()->isEnabled());
         s().didSelectSector(sector(0, "Docs"), 0); // too narrow to click
         settle();
         QCOMPARE(shownList(), QStringList {"(2 files) 1 kB"});
@@ -187,9 +188,7 @@ private Q_SLOTS:
              {"name":"loose.txt","asize":800},{"name":"was.txt","asize":90}]])json");
         QVERIFY(makeFile(at("fresh/f"), 5));
         runToResult(m_dir->path());
-        m_files->answers << earlier;
-        c().compareWithScan();
-        settle();
+        choose(earlier, &StorageWindowController::compareWithScan);
         QFile::remove(QFile::decodeName(earlier));
         QStringList row = shownRow(0);
         row.sort();
@@ -221,11 +220,8 @@ private Q_SLOTS:
         QCOMPARE(shownRow(1), (QStringList {"inner 1 kB 25 %", "Files 3 kB 75 %"}));
         // A scan Corvale saved knows each folder's files by their total only: none is new or gone.
         const QByteArray saved = earlier + ".saved";
-        m_files->answers << saved << saved;
-        c().saveScan();
-        settle();
-        c().compareWithScan();
-        settle();
+        choose(saved, &StorageWindowController::saveScan);
+        choose(saved, &StorageWindowController::compareWithScan);
         QFile::remove(QFile::decodeName(saved));
         QCOMPARE(shownRow(1).last(), QStringLiteral("Files 3 kB 75 % unchanged"));
         QCOMPARE(shownList(), (QStringList {"inner 1 kB", "a.bin 3 kB"}));
@@ -245,17 +241,14 @@ private Q_SLOTS:
         open(writeText(at("markup.json"),
             R"json([1,0,{"progname":"<b>p</b>"},[{"name":"/nonexistent-corvale/<b>h"},{"name":"f","asize":1}]])json"));
         QCOMPARE(cell(0)->titleField()->text(), QStringLiteral("<b>h"));
-        QList<Qt::TextFormat> formats {cell(0)->titleField()->textFormat()};
-        for (const char *name : {"titleLabel", "scanNote"})
-            formats << child<QLabel>(name)->textFormat();
+        QList<Qt::TextFormat> formats {cell(0)->titleField()->textFormat(),
+            child<QLabel>("titleLabel")->textFormat(), child<QLabel>("scanNote")->textFormat()};
         QTimer::singleShot(0, [&formats] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            for (const QLabel *label : box
-                    ? box->findChildren<QLabel *>(QRegularExpression("qt_msgbox_.*label"))
-                    : QList<QLabel *>())
-                formats << label->textFormat();
-            if (box)
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                for (auto *label : box->findChildren<QLabel *>(QRegularExpression("qt_msgbox_.*label")))
+                    formats << label->textFormat();
                 box->close();
+            }
         });
         SystemAlertPresenter().runModal(&c(), {"<b>a</b>", "<i>b</i>", {"OK"}});
         QCOMPARE(formats, QList<Qt::TextFormat>(5, Qt::PlainText));
@@ -289,9 +282,7 @@ private Q_SLOTS:
         open(file);
         QCOMPARE(s().state(), AnalysisSession::State::Welcome);
         runToResult(m_dir->path());
-        m_files->answers << file;
-        c().compareWithScan();
-        settle();
+        choose(file, &StorageWindowController::compareWithScan);
         QCOMPARE(s().state(), AnalysisSession::State::Result);
         QCOMPARE(m_alerts->shown.size(), size_t(2));
         for (const auto &alert : m_alerts->shown) {
@@ -300,9 +291,7 @@ private Q_SLOTS:
                     && alert.informativeText.contains(message),
                 qPrintable(alert.informativeText));
         }
-        m_files->answers << QFile::encodeName(at("no-such-folder/scan.json"));
-        c().saveScan();
-        settle();
+        choose(QFile::encodeName(at("no-such-folder/scan.json")), &StorageWindowController::saveScan);
         QCOMPARE(m_alerts->shown.back().messageText, QStringLiteral("The scan could not be saved"));
         QVERIFY(m_alerts->shown.back().informativeText.contains("No such file or directory"));
     }
