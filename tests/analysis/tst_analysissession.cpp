@@ -316,17 +316,15 @@ private Q_SLOTS:
     // names that are not UTF-8 and an unreadable folder are handled.
     void listingLooseFiles()
     {
-        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("sub")));
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("sub")) && QFile::link(at("sub"), at("link")));
         for (int i = 0; i < 9000; ++i)
             QVERIFY(makeFile(at(QStringLiteral("f%1").arg(i)), i % 7));
-        QVERIFY(QFile::link(at(QStringLiteral("sub")), at(QStringLiteral("link"))));
         const auto entries = looseFiles(pathOf(""));
         QCOMPARE(names(entries), listedNames(m_dir->path(), false));
         for (const auto &entry : entries)
             if (!entry->isLink)
                 QCOMPARE(entry->size, quint64(QString::fromStdString(entry->name).mid(1).toInt() % 7));
-        if (QFileInfo::exists(QStringLiteral("/proc/self")))
-            QVERIFY(looseFiles("/proc").empty());
+        QVERIFY(!QFileInfo::exists(QStringLiteral("/proc/self")) || looseFiles("/proc").empty());
         QTemporaryDir odd;
         const QByteArray path = makeFile(QFile::encodeName(odd.path()) + "/caf\xe9.txt", 3);
         QCOMPARE(
@@ -336,8 +334,7 @@ private Q_SLOTS:
             QSKIP("root reads any folder: run as an unprivileged user to test an unreadable one");
         QVERIFY(makeFile(at("closed/b"), 5) && QFile::setPermissions(at("closed"), QFileDevice::WriteOwner));
         const bool none = looseFiles(pathOf("closed")).empty();
-        QFile::setPermissions(
-            at("closed"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(at("closed"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QVERIFY(none);
     }
 };
