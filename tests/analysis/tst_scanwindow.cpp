@@ -55,15 +55,14 @@ class TestScanWindow : public QObject, ControllerWindow
     ScriptedFileChooser *m_files = nullptr;
 
     QString at(const QString &relative) const { return m_dir->filePath(relative); }
+    static QString line(const QStringList &cells) { return cells.join(u' ').trimmed(); }
     // Row `row` as it reads, "title size share change" per sector, in order.
     QStringList shownRow(size_t row)
     {
         QStringList shown;
         for (const auto &sector : s().rows().at(row).sectors)
-            shown << QStringLiteral("%1 %2 %3 %4")
-                         .arg(sector->title(), sector->subtitle(),
-                             DynamicStackedViewPopup::shareText(sector->sectorPercentage()), sector->change())
-                         .trimmed();
+            shown << line({sector->title(), sector->subtitle(),
+                DynamicStackedViewPopup::shareText(sector->sectorPercentage()), sector->change()});
         return shown;
     }
     // The list as it reads: "name size change" per row, in the order shown.
@@ -72,11 +71,9 @@ class TestScanWindow : public QObject, ControllerWindow
         QStringList shown;
         const FileListModel *model = s().fileListModel();
         for (int row = 0; row < model->rowCount(); ++row)
-            shown << QStringList {model->index(row, FileListModel::NameColumn).data().toString(),
+            shown << line({model->index(row, FileListModel::NameColumn).data().toString(),
                 model->index(row, FileListModel::SizeColumn).data().toString(),
-                model->index(row, FileListModel::ChangeColumn).data().toString()}
-                         .join(u' ')
-                         .trimmed();
+                model->index(row, FileListModel::ChangeColumn).data().toString()});
         return shown;
     }
     // Answers the file chooser with `file` for `action` and waits for what it started.
@@ -95,9 +92,8 @@ private Q_SLOTS:
         m_dir = std::make_unique<QTemporaryDir>();
         openWindow();
         c().setFileChooser(std::unique_ptr<FileChooser>(m_files = new ScriptedFileChooser));
-        for (const auto &[name, size] : std::initializer_list<std::pair<const char *, int>> {
-                 {"big/a.bin", 3000}, {"big/inner/b.bin", 1000}, {"small/c.txt", 10}, {"loose.txt", 500}})
-            QVERIFY(makeFile(at(name), size));
+        QVERIFY(makeFile(at("big/a.bin"), 3000) && makeFile(at("big/inner/b.bin"), 1000)
+            && makeFile(at("small/c.txt"), 10) && makeFile(at("loose.txt"), 500));
     }
     void cleanup() { closeWindow(); }
 
@@ -202,8 +198,7 @@ private Q_SLOTS:
         QCOMPARE(shownList(),
             (QStringList {"big 4 kB +2 kB", "fresh 5 bytes new", "loose.txt 500 bytes \u2212300 bytes",
                 "old 7 kB gone", "small 10 bytes", "was.txt 90 bytes gone"}));
-        const FileListModel *model = s().fileListModel();
-        QVERIFY(!(model->flags(model->index(3, 0)) & (Qt::ItemIsEnabled | Qt::ItemIsUserCheckable)));
+        QVERIFY(!(s().fileListModel()->index(3, 0).flags() & (Qt::ItemIsEnabled | Qt::ItemIsUserCheckable)));
         header->setSortIndicator(FileListModel::ChangeColumn, Qt::AscendingOrder);
         QCOMPARE(names(s().directoryItems()),
             (QStringList {"old", "loose.txt", "was.txt", "small", "fresh", "big"}));
