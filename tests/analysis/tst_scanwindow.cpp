@@ -55,15 +55,14 @@ class TestScanWindow : public QObject, ControllerWindow
     ScriptedFileChooser *m_files = nullptr;
 
     QString at(const QString &relative) const { return m_dir->filePath(relative); }
+    static QString line(const QStringList &cells) { return cells.join(u' ').trimmed(); }
     // Row `row` as it reads, "title size share change" per sector, in order.
     QStringList shownRow(size_t row)
     {
         QStringList shown;
         for (const auto &sector : s().rows().at(row).sectors)
-            shown << QStringLiteral("%1 %2 %3 %4")
-                         .arg(sector->title(), sector->subtitle(),
-                             DynamicStackedViewPopup::shareText(sector->sectorPercentage()), sector->change())
-                         .trimmed();
+            shown << line({sector->title(), sector->subtitle(),
+                DynamicStackedViewPopup::shareText(sector->sectorPercentage()), sector->change()});
         return shown;
     }
     // The list as it reads: "name size change" per row, in the order shown.
@@ -72,18 +71,19 @@ class TestScanWindow : public QObject, ControllerWindow
         QStringList shown;
         const FileListModel *model = s().fileListModel();
         for (int row = 0; row < model->rowCount(); ++row)
-            shown << QStringList {model->index(row, FileListModel::NameColumn).data().toString(),
+            shown << line({model->index(row, FileListModel::NameColumn).data().toString(),
                 model->index(row, FileListModel::SizeColumn).data().toString(),
-                model->index(row, FileListModel::ChangeColumn).data().toString()}
-                         .join(u' ')
-                         .trimmed();
+                model->index(row, FileListModel::ChangeColumn).data().toString()});
         return shown;
     }
-    void open(const QByteArray &file)
+    // Answers the file chooser with `file` for `action` and waits for what it started.
+    void choose(const QByteArray &file, void (StorageWindowController::*action)())
     {
-        c().openScanFile(file);
+        m_files->answers << file;
+        (c().*action)();
         settle();
     }
+    void open(const QByteArray &file) { choose(file, &StorageWindowController::openScan); }
     QString note() { return child<QLabel>("scanNote")->text(); }
 
 private Q_SLOTS:
@@ -92,24 +92,22 @@ private Q_SLOTS:
         m_dir = std::make_unique<QTemporaryDir>();
         openWindow();
         c().setFileChooser(std::unique_ptr<FileChooser>(m_files = new ScriptedFileChooser));
-        for (const auto &[name, size] : std::initializer_list<std::pair<const char *, int>> {
-                 {"big/a.bin", 3000}, {"big/inner/b.bin", 1000}, {"small/c.txt", 10}, {"loose.txt", 500}})
-            QVERIFY(makeFile(at(name), size));
+        QVERIFY(makeFile(at("big/a.bin"), 3000) && makeFile(at("big/inner/b.bin"), 1000)
+            && makeFile(at("small/c.txt"), 10) && makeFile(at("loose.txt"), 500));
     }
     void cleanup() { closeWindow(); }
 
     // The rows, the Files sector, the list and the count are those of the walk; disk usage too.
     void exportsOpenAsTheWalkShowsTheFolder_data()
     {
-        QTest::addColumn<QString>("tool");
         QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("ncdu") << "ncdu" << QStringList {"-0", "-o"};
-        QTest::newRow("gdu") << "gdu" << QStringList {"-n", "-p", "-o"};
+        QTest::newRow("ncdu") << QStringList {"-0", "-o"};
+        QTest::newRow("gdu") << QStringList {"-n", "-p", "-o"};
     }
     void exportsOpenAsTheWalkShowsTheFolder()
     {
-        QFETCH(QString, tool);
         QFETCH(QStringList, arguments);
+        const QString tool = QTest::currentDataTag();
         runToResult(m_dir->path());
         QStringList walked = shownRow(0), walkedList = shownList();
         const quint64 items = s().itemsVisualized();
@@ -124,10 +122,9 @@ private Q_SLOTS:
         QCOMPARE(s().state(), AnalysisSession::State::Result);
         QCOMPARE(s().itemsVisualized(), items);
         QStringList opened = shownRow(0), openedList = shownList();
-        if (tool == "gdu") { // lists in an order of its own
+        if (tool == "gdu") // lists in an order of its own
             for (QStringList *list : {&walked, &opened, &walkedList, &openedList})
                 list->sort();
-        }
         QCOMPARE(opened, walked);
         QCOMPARE(openedList, walkedList);
         QVERIFY(note().startsWith("Opened from a scan made by " + tool));
@@ -163,9 +160,9 @@ private Q_SLOTS:
         clickSector(0, QStringLiteral("Videos"));
         QCOMPARE(shownList(), (QStringList {"a.mkv 3 MB", "b.mkv 1 MB"}));
         table().clickRow(1);
-        QVERIFY(s().filesToDelete().empty() && !child<QPushButton>("trashButton")->isEnabled());
         c().willOpenMenuForSector(sector(0, "Videos"), 0);
-        QVERIFY(!c().showInFinderAction()->isEnabled());
+        QVERIFY(s().filesToDelete().empty() && !child<QPushButton>("trashButton")->isEnabled()
+            && !c().showInFinderAction()->isEnabled());
         s().didSelectSector(sector(0, "Docs"), 0); // too narrow to click
         settle();
         QCOMPARE(shownList(), QStringList {"(2 files) 1 kB"});
@@ -187,9 +184,7 @@ private Q_SLOTS:
              {"name":"loose.txt","asize":800},{"name":"was.txt","asize":90}]])json");
         QVERIFY(makeFile(at("fresh/f"), 5));
         runToResult(m_dir->path());
-        m_files->answers << earlier;
-        c().compareWithScan();
-        settle();
+        choose(earlier, &StorageWindowController::compareWithScan);
         QFile::remove(QFile::decodeName(earlier));
         QStringList row = shownRow(0);
         row.sort();
@@ -203,8 +198,7 @@ private Q_SLOTS:
         QCOMPARE(shownList(),
             (QStringList {"big 4 kB +2 kB", "fresh 5 bytes new", "loose.txt 500 bytes \u2212300 bytes",
                 "old 7 kB gone", "small 10 bytes", "was.txt 90 bytes gone"}));
-        const FileListModel *model = s().fileListModel();
-        QVERIFY(!(model->flags(model->index(3, 0)) & (Qt::ItemIsEnabled | Qt::ItemIsUserCheckable)));
+        QVERIFY(!(s().fileListModel()->index(3, 0).flags() & (Qt::ItemIsEnabled | Qt::ItemIsUserCheckable)));
         header->setSortIndicator(FileListModel::ChangeColumn, Qt::AscendingOrder);
         QCOMPARE(names(s().directoryItems()),
             (QStringList {"old", "loose.txt", "was.txt", "small", "fresh", "big"}));
@@ -221,11 +215,8 @@ private Q_SLOTS:
         QCOMPARE(shownRow(1), (QStringList {"inner 1 kB 25 %", "Files 3 kB 75 %"}));
         // A scan Corvale saved knows each folder's files by their total only: none is new or gone.
         const QByteArray saved = earlier + ".saved";
-        m_files->answers << saved << saved;
-        c().saveScan();
-        settle();
-        c().compareWithScan();
-        settle();
+        choose(saved, &StorageWindowController::saveScan);
+        choose(saved, &StorageWindowController::compareWithScan);
         QFile::remove(QFile::decodeName(saved));
         QCOMPARE(shownRow(1).last(), QStringLiteral("Files 3 kB 75 % unchanged"));
         QCOMPARE(shownList(), (QStringList {"inner 1 kB", "a.bin 3 kB"}));
@@ -245,17 +236,14 @@ private Q_SLOTS:
         open(writeText(at("markup.json"),
             R"json([1,0,{"progname":"<b>p</b>"},[{"name":"/nonexistent-corvale/<b>h"},{"name":"f","asize":1}]])json"));
         QCOMPARE(cell(0)->titleField()->text(), QStringLiteral("<b>h"));
-        QList<Qt::TextFormat> formats {cell(0)->titleField()->textFormat()};
-        for (const char *name : {"titleLabel", "scanNote"})
-            formats << child<QLabel>(name)->textFormat();
+        QList<Qt::TextFormat> formats {cell(0)->titleField()->textFormat(),
+            child<QLabel>("titleLabel")->textFormat(), child<QLabel>("scanNote")->textFormat()};
         QTimer::singleShot(0, [&formats] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            for (const QLabel *label : box
-                    ? box->findChildren<QLabel *>(QRegularExpression("qt_msgbox_.*label"))
-                    : QList<QLabel *>())
-                formats << label->textFormat();
-            if (box)
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                for (auto *label : box->findChildren<QLabel *>(QRegularExpression("qt_msgbox_.*label")))
+                    formats << label->textFormat();
                 box->close();
+            }
         });
         SystemAlertPresenter().runModal(&c(), {"<b>a</b>", "<i>b</i>", {"OK"}});
         QCOMPARE(formats, QList<Qt::TextFormat>(5, Qt::PlainText));
@@ -289,9 +277,7 @@ private Q_SLOTS:
         open(file);
         QCOMPARE(s().state(), AnalysisSession::State::Welcome);
         runToResult(m_dir->path());
-        m_files->answers << file;
-        c().compareWithScan();
-        settle();
+        choose(file, &StorageWindowController::compareWithScan);
         QCOMPARE(s().state(), AnalysisSession::State::Result);
         QCOMPARE(m_alerts->shown.size(), size_t(2));
         for (const auto &alert : m_alerts->shown) {
@@ -300,9 +286,7 @@ private Q_SLOTS:
                     && alert.informativeText.contains(message),
                 qPrintable(alert.informativeText));
         }
-        m_files->answers << QFile::encodeName(at("no-such-folder/scan.json"));
-        c().saveScan();
-        settle();
+        choose(QFile::encodeName(at("no-such-folder/scan.json")), &StorageWindowController::saveScan);
         QCOMPARE(m_alerts->shown.back().messageText, QStringLiteral("The scan could not be saved"));
         QVERIFY(m_alerts->shown.back().informativeText.contains("No such file or directory"));
     }

@@ -20,6 +20,12 @@ using namespace corvale::test;
 
 static QTemporaryDir *base = nullptr;
 
+#define SHOW_SUB_FOLDER(...)                                                                                 \
+    do {                                                                                                     \
+        if (showSubFolder(__VA_ARGS__); QTest::currentTestFailed())                                          \
+            return;                                                                                          \
+    } while (0)
+
 class TestTrashController : public QObject, ControllerWindow
 {
     Q_OBJECT
@@ -38,21 +44,12 @@ private:
     {
         return itemsAndBytes({QFile::encodeName(workPath()), trash() + "/files"});
     }
-    static QByteArray trashInfo(const QByteArray &name)
-    {
-        return readFile(trash() + "/info/" + name + ".trashinfo");
-    }
-    static void verifyTrashed(const QByteArray &path)
-    {
-        const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
-        corvale::test::verifyTrashed(path, trash(), name, path);
-    }
     QPushButton *trashButton() { return child<QPushButton>("trashButton"); }
+    QString text(const char *label) { return child<QLabel>(label)->text(); }
     quint64 sizeOf(int row, const QString &title)
     {
         return sector(row, title)->represented<FolderVisualData>()->size();
     }
-    // Sizes of row 0's sub and Files, row 1's deeper and Files.
     std::vector<quint64> sizes()
     {
         return {sizeOf(0, "sub"), sizeOf(0, "Files"), sizeOf(1, "deeper"), sizeOf(1, "Files")};
@@ -77,10 +74,8 @@ private:
         if (meanwhile)
             meanwhile();
         clickSector(0, QStringLiteral("sub"));
-        QTRY_COMPARE(s().rows().size(), size_t(2));
-        QCOMPARE(s().rows().back().path, m_root + "/sub");
+        QTRY_COMPARE(rowPaths(), (QList<QByteArray> {m_root, m_root + "/sub"}));
     }
-    // Presses the trash button and waits for the press's last completion.
     void pressTrashAndWait()
     {
         QSignalSpy finished(&s(), &AnalysisSession::trashActionFinished);
@@ -121,8 +116,7 @@ private Q_SLOTS:
     {
         QCOMPARE(::link((m_root + "/sub/deeper/d.bin").constData(), (m_root + "/d-link").constData()), 0);
         QCOMPARE(::link((m_root + "/sub/e.bin").constData(), (m_root + "/sub/deeper/e-link").constData()), 0);
-        if (showSubFolder(10); QTest::currentTestFailed())
-            return;
+        SHOW_SUB_FOLDER(10);
         s().setMeasure(Measure::DiskUsage);
         QProcess du;
         du.start(QStringLiteral("du"), {QStringLiteral("-B1"), QFile::decodeName(m_root)});
@@ -131,10 +125,10 @@ private Q_SLOTS:
         for (const QByteArray &line : du.readAllStandardOutput().split('\n'))
             if (const qsizetype tab = line.indexOf('\t'); tab > 0)
                 usage[line.mid(tab + 1)] = line.left(tab).toULongLong();
-        QCOMPARE(sector(0, "sub")->subtitle(), byteCountText(usage[m_root + "/sub"]));
-        QCOMPARE(sector(1, "deeper")->subtitle(), byteCountText(usage[m_root + "/sub/deeper"]));
-        const QModelIndex deeperSize = table().model()->index(rowOf("deeper"), FileListModel::SizeColumn);
-        QCOMPARE(deeperSize.data().toString(), byteCountText(usage[m_root + "/sub/deeper"]));
+        const QString deeper = byteCountText(usage[m_root + "/sub/deeper"]);
+        QCOMPARE((QStringList {sector(0, "sub")->subtitle(), sector(1, "deeper")->subtitle(),
+                     table().model()->index(rowOf("deeper"), FileListModel::SizeColumn).data().toString()}),
+            (QStringList {byteCountText(usage[m_root + "/sub"]), deeper, deeper}));
 
         const auto blocks = [](const QByteArray &path) {
             struct stat st;
@@ -144,23 +138,21 @@ private Q_SLOTS:
             + blocks(m_root + "/sub/e.bin");
         const quint64 linked = blocks(m_root + "/sub/deeper/d.bin");
         check({"deeper", "e.bin"});
-        QCOMPARE(child<QLabel>("trashTotal")->text(),
+        QCOMPARE(text("trashTotal"),
             byteCountText(entryNamed("deeper")->allocatedSize + entryNamed("e.bin")->allocatedSize));
         pressTrashAndWait();
-        QCOMPARE(s().reclaimedDiskSpace(), freed);
-        QCOMPARE(s().reclaimedLinkedSpace(), linked);
-        QCOMPARE(s().reclaimedSpace(), quint64(400 + 40 + 50 + 50));
-        QCOMPARE(child<QLabel>("fieldReclaim")->text(), byteCountText(freed));
-        QVERIFY(child<QLabel>("reclaimNote")->text().contains(byteCountText(linked)));
+        QCOMPARE(std::tuple(s().reclaimedDiskSpace(), s().reclaimedLinkedSpace(), s().reclaimedSpace()),
+            std::tuple(freed, linked, quint64(400 + 40 + 50 + 50)));
+        QCOMPARE(text("fieldReclaim"), byteCountText(freed));
+        QVERIFY(text("reclaimNote").contains(byteCountText(linked)));
         s().setMeasure(Measure::ApparentSize);
-        QCOMPARE(child<QLabel>("fieldReclaim")->text(), byteCountText(540));
-        QCOMPARE(child<QLabel>("reclaimNote")->text(), QStringLiteral("freed when the Trash is emptied"));
+        QCOMPARE((QStringList {text("fieldReclaim"), text("reclaimNote")}),
+            (QStringList {byteCountText(540), "freed when the Trash is emptied"}));
     }
 
     void aFileAndAFolderMoveAndLeaveTheListAndTheChart()
     {
-        if (showSubFolder(); QTest::currentTestFailed())
-            return;
+        SHOW_SUB_FOLDER();
         QCOMPARE(names(s().directoryItems()).size(), 3);
         const auto before = itemsOnDiskAndInTrash();
         const Entry deeper = entryNamed("deeper"), file = entryNamed("c.bin"), kept = entryNamed("e.bin");
@@ -168,30 +160,27 @@ private Q_SLOTS:
         QCOMPARE(s().filesToDelete().size(), size_t(2));
         pressTrashAndWait();
 
-        QVERIFY(m_alerts->shown.empty());
         QCOMPARE(itemsOnDiskAndInTrash(), before);
         for (const QByteArray name : {"deeper", "c.bin"})
-            verifyTrashed(m_root + "/sub/" + name);
-        QVERIFY(exists(trash() + "/files/deeper/d2.bin"));
-        QVERIFY(exists(m_root + "/sub/e.bin"));
+            verifyTrashed(m_root + "/sub/" + name, trash(), name, m_root + "/sub/" + name);
+        QVERIFY(m_alerts->shown.empty() && exists(trash() + "/files/deeper/d2.bin")
+            && exists(m_root + "/sub/e.bin"));
         // The list keeps what stayed; the selection went with the moved entries.
         QCOMPARE(s().directoryItems(), std::vector<Entry> {kept});
-        QVERIFY(s().filesToDelete().empty());
-        QVERIFY(!trashButton()->isEnabled());
-        QVERIFY(panelHidden());
+        QVERIFY(s().filesToDelete().empty() && !trashButton()->isEnabled() && panelHidden());
         // Row 0: sub lost both (790 - 440 - 300), the root's files stay. Row 1: the moved folder
         // is empty, sub's own files lost c.bin.
         QCOMPARE(sizes(), (std::vector<quint64> {50, 300, 0, 50}));
         QCOMPARE(sector(0, "sub")->sectorPercentage(), 50.0f / 350.0f);
-        QCOMPARE(sector(0, "sub")->subtitle(), byteCountText(50));
-        QCOMPARE(s().reclaimedSpace(), quint64(740));
-        QCOMPARE(child<QLabel>("fieldReclaim")->text(), byteCountText(740));
-        QCOMPARE(QAccessible::queryAccessibleInterface(child("fieldReclaim"))->text(QAccessible::Name),
-            QStringLiteral("Reclaimed: ") + byteCountText(740));
+        QCOMPARE((QStringList {sector(0, "sub")->subtitle(), text("fieldReclaim"),
+                     QAccessible::queryAccessibleInterface(child("fieldReclaim"))->text(QAccessible::Name),
+                     text("selectedFolderItems")}),
+            (QStringList {byteCountText(50), byteCountText(740), "Reclaimed: " + byteCountText(740),
+                "350 bytes · Items: 4"}));
         // 8 items: deeper with its two files and c.bin went.
-        QCOMPARE(deeper->count + file->count, quint64(4));
-        QCOMPARE(s().itemsVisualized(), quint64(4));
-        QCOMPARE(child<QLabel>("selectedFolderItems")->text(), QStringLiteral("350 bytes · Items: 4"));
+        QCOMPARE(
+            (std::vector<quint64> {s().reclaimedSpace(), deeper->count + file->count, s().itemsVisualized()}),
+            (std::vector<quint64> {740, 4, 4}));
         // The rows are shown again once the action is over: the last row slides in, as after a drill-down.
         QVERIFY(cell(1)->isAnimating());
 
@@ -204,11 +193,9 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);
         QTest::qWait(100);
         QCOMPARE(finished.count(), 1);
-        QVERIFY(m_alerts->shown.empty());
-        QCOMPARE(s().reclaimedSpace(), quint64(790));
-        QVERIFY(s().directoryItems().empty());
+        QVERIFY(m_alerts->shown.empty() && s().directoryItems().empty());
+        QCOMPARE(std::pair(s().reclaimedSpace(), s().itemsVisualized()), std::pair(quint64(790), quint64(3)));
         QCOMPARE(sizes(), (std::vector<quint64> {0, 300, 0, 0}));
-        QCOMPARE(s().itemsVisualized(), quint64(3));
         QCOMPARE(itemsOnDiskAndInTrash(), before);
         s().trashSelectedItems(); // nothing checked: nothing starts
         QCOMPARE(s().trashActionsRunning(), 0);
@@ -218,8 +205,7 @@ private Q_SLOTS:
     // knows of: every sector and count it touches stops at 0.
     void whatGrewSinceTheWalkEmptiesItsSectorsWithoutWrapping()
     {
-        if (showSubFolder(8, [this] { makeFile(m_root + "/sub/c.bin", 5000); }); QTest::currentTestFailed())
-            return;
+        SHOW_SUB_FOLDER(8, [this] { makeFile(m_root + "/sub/c.bin", 5000); });
         const Entry grown = entryNamed("c.bin");
         QCOMPARE(grown->size, quint64(5000));
         grown->count = 1000;
@@ -227,9 +213,8 @@ private Q_SLOTS:
         pressTrashAndWait();
         QCOMPARE(sizes(), (std::vector<quint64> {0, 300, 440, 0}));
         QCOMPARE(sector(0, "Files")->sectorPercentage(), 1.0f);
-        QCOMPARE(s().reclaimedSpace(), quint64(5000));
-        QCOMPARE(s().itemsVisualized(), quint64(0));
-        QCOMPARE(child<QLabel>("selectedFolderItems")->text(), QStringLiteral("0 bytes · Items: 0"));
+        QCOMPARE(std::pair(s().reclaimedSpace(), s().itemsVisualized()), std::pair(5000ull, 0ull));
+        QCOMPARE(text("selectedFolderItems"), QStringLiteral("0 bytes · Items: 0"));
     }
 
     void aRefusedEntryIsReportedOnceAfterTheOthersAndStays()
@@ -245,8 +230,7 @@ private Q_SLOTS:
         // Two more files, so that the refused entry is seldom the last to complete.
         makeFile(m_root + "/sub/f.bin", 1);
         makeFile(m_root + "/sub/g.bin", 1);
-        if (showSubFolder(12); QTest::currentTestFailed())
-            return;
+        SHOW_SUB_FOLDER(12);
         const Entry refusedEntry = entryNamed("locked");
         const auto before = itemsOnDiskAndInTrash();
         check({"c.bin", "locked", "e.bin", "f.bin", "g.bin"});
@@ -256,36 +240,30 @@ private Q_SLOTS:
         ::chmod(locked.constData(), 0700);
 
         QCOMPARE(itemsOnDiskAndInTrash(), before);
-        QVERIFY(!exists(m_root + "/sub/c.bin") && !exists(m_root + "/sub/e.bin"));
-        QVERIFY(exists(locked + "/kept.bin"));
-        QVERIFY(trashInfo("locked").isEmpty());
+        QVERIFY(!exists(m_root + "/sub/c.bin") && !exists(m_root + "/sub/e.bin")
+            && exists(locked + "/kept.bin") && readFile(trash() + "/info/locked.trashinfo").isEmpty());
         QCOMPARE(m_alerts->shown.size(), size_t(1));
-        QCOMPARE(m_alerts->shown[0].messageText, QStringLiteral("Unable to delete items"));
-        QCOMPARE(m_alerts->shown[0].informativeText,
-            QStringLiteral(
+        const AlertPresenter::Alert &alert = m_alerts->shown[0];
+        QCOMPARE((QStringList {alert.messageText, alert.informativeText} + alert.buttons),
+            (QStringList {"Unable to delete items",
                 "These items cannot be deleted:\n\nlocked — permission denied\n\nCheck permissions or try "
-                "again later"));
-        QCOMPARE(m_alerts->shown[0].buttons, QStringList {QStringLiteral("OK")});
+                "again later",
+                "OK"}));
         QCOMPARE(listedAtAlert, (QStringList {"deeper", "locked"}));
         // Still listed, still checked: the button stays for another try.
         QCOMPARE(listedSorted(), (QStringList {"deeper", "locked"}));
         QCOMPARE(s().filesToDelete(), std::vector<Entry> {refusedEntry});
-        QVERIFY(table().model()->isChecked(rowOf("locked")));
-        QVERIFY(trashButton()->isEnabled());
-        QVERIFY(panelShown());
-        QCOMPARE(s().reclaimedSpace(), quint64(352));
-        QCOMPARE(sizeOf(0, "sub"), quint64(802 - 352));
-        QCOMPARE(sizeOf(1, "locked"), quint64(10));
-        QCOMPARE(sizeOf(1, "Files"), quint64(0));
-        QCOMPARE(s().itemsVisualized(), quint64(12 - 4));
+        QVERIFY(table().model()->isChecked(rowOf("locked")) && trashButton()->isEnabled() && panelShown());
+        QCOMPARE((std::vector<quint64> {s().reclaimedSpace(), sizeOf(0, "sub"), sizeOf(1, "locked"),
+                     sizeOf(1, "Files"), s().itemsVisualized()}),
+            (std::vector<quint64> {352, 802 - 352, 10, 0, 12 - 4}));
     }
 
     // System entries are moved only once the warning is confirmed (its Cancel is the list's
     // keyboard case); then every entry is tried, and what failed is reported each on its line.
     void aConfirmedWarningTriesEveryEntry()
     {
-        if (showSubFolder(); QTest::currentTestFailed())
-            return;
+        SHOW_SUB_FOLDER();
         // A click cannot check a system entry; a selection set in code can. These do not exist, so
         // even root moves nothing there.
         std::vector<Entry> selection;
@@ -317,8 +295,7 @@ private Q_SLOTS:
 
     void aMoveEndingAfterANewAnalysisLeavesItAlone()
     {
-        if (showSubFolder(); QTest::currentTestFailed())
-            return;
+        SHOW_SUB_FOLDER();
         check({"c.bin"});
         QSignalSpy finished(&s(), &AnalysisSession::trashActionFinished);
         s().trashSelectedItems();
@@ -329,14 +306,12 @@ private Q_SLOTS:
         m_chooser->answers.push_back(m_root);
         c().selectFolder();
         settle();
-        QCOMPARE(s().rows().size(), size_t(1));
-        QCOMPARE(finished.count(), 0);
-        QCOMPARE(s().trashActionsRunning(), 0);
-        QCOMPARE(s().reclaimedSpace(), quint64(0));
+        QCOMPARE(std::tuple(
+                     s().rows().size(), finished.count(), s().trashActionsRunning(), m_alerts->shown.size()),
+            std::tuple(size_t(1), qsizetype(0), 0, size_t(0)));
         // The new walk counts what is there: the moved file is not subtracted a second time.
-        QCOMPARE(sizeOf(0, "sub"), quint64(490));
-        QCOMPARE(s().itemsVisualized(), quint64(7));
-        QVERIFY(m_alerts->shown.empty());
+        QCOMPARE((std::vector<quint64> {s().reclaimedSpace(), sizeOf(0, "sub"), s().itemsVisualized()}),
+            (std::vector<quint64> {0, 490, 7}));
     }
 
     // From an opened scan of this folder, only what is still as the scan saw it moves (a folder is
@@ -378,17 +353,15 @@ private Q_SLOTS:
     {
         struct Case
         {
-            const char *name, *node;
-            bool files; // the node's own "Files" sector
-            const char *removed;
-            bool isDir;
+            const char *name, *node, *removed;
+            bool files, isDir; // files: the node's own "Files" sector
             quint64 expected; // of 900, after 100 bytes went
         };
-        const Case cases[] = {{"a name that merely begins alike", "/r/a", false, "/r/ab/c", false, 900},
-            {"below it", "/r/a/b", false, "/r/a", true, 900},
-            {"files of the root", "/", true, "/f", false, 800},
-            {"a folder of the root above it", "/a", false, "/a/f", false, 800},
-            {"files of the root, a file further down", "/", true, "/a/f", false, 900}};
+        const Case cases[] = {{"a name that merely begins alike", "/r/a", "/r/ab/c", false, false, 900},
+            {"below it", "/r/a/b", "/r/a", false, true, 900},
+            {"files of the root", "/", "/f", true, false, 800},
+            {"a folder of the root above it", "/a", "/a/f", false, false, 800},
+            {"files of the root, a file further down", "/", "/a/f", true, false, 900}};
         FolderAttributes entry;
         entry.size = 100;
         for (const Case &c : cases) {
@@ -402,7 +375,6 @@ private Q_SLOTS:
             QCOMPARE(AnalysisSession::removeLinkToUrlProcessor(c.removed, sector, entry), sector);
             QVERIFY2(node->size() == c.expected, c.name);
         }
-        // A sector without a folder behind it is left as it is.
         const auto bare = std::make_shared<DynamicStackedViewSector>();
         QCOMPARE(AnalysisSession::removeLinkToUrlProcessor("/f", bare, entry), bare);
     }
