@@ -24,6 +24,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QMenu>
+#include <QSemaphore>
 #include <QStorageInfo>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -167,6 +168,27 @@ struct FileTable
     }
     void clickRow(int row) const { click(cell(row, FileListModel::SizeColumn).center()); }
     void clickCheckBox(int row) const { click(checkBoxOf(row)); }
+};
+
+// Keeps every thread of the background pool busy while it lives, so that a task started
+// meanwhile waits for a thread.
+class PoolHold
+{
+public:
+    PoolHold()
+    {
+        for (int i = 0; i < m_threads; ++i)
+            backgroundPool()->start([this] {
+                m_started.release();
+                m_busy.acquire();
+            });
+        m_started.acquire(m_threads);
+    }
+    ~PoolHold() { m_busy.release(m_threads); }
+
+private:
+    const int m_threads = backgroundPool()->maxThreadCount();
+    QSemaphore m_started, m_busy;
 };
 
 // Runs what the background has to do, and delivers what it sends back, until nothing is left.

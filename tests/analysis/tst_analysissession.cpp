@@ -5,7 +5,6 @@
 #include "FolderVisualData.h"
 #include "LooseFileListing.h"
 
-#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -117,16 +116,9 @@ private Q_SLOTS:
     {
         QFETCH(bool, beforeTheTaskBegins);
         QVERIFY(makeFile(at("a/b"), 1));
-        QThreadPool *pool = backgroundPool();
-        QSemaphore busy, started;
-        if (beforeTheTaskBegins) {
-            for (int i = 0; i < pool->maxThreadCount(); ++i)
-                pool->start([&] {
-                    started.release();
-                    busy.acquire();
-                });
-            started.acquire(pool->maxThreadCount());
-        }
+        std::optional<PoolHold> hold;
+        if (beforeTheTaskBegins)
+            hold.emplace();
         holdReports();
         s().openFolder(pathOf(""));
         if (!beforeTheTaskBegins)
@@ -136,7 +128,7 @@ private Q_SLOTS:
         QCOMPARE(s().state(), AnalysisSession::State::Welcome);
         QVERIFY(scanner.lock()->stopRequested() && s().isWalkPending());
         m_gate->closed = false;
-        busy.release(pool->maxThreadCount());
+        hold.reset();
         settle();
         QCOMPARE(s().state(), AnalysisSession::State::Welcome);
         QVERIFY(!s().isWalkPending() && s().rows().empty() && s().directoryItems().empty());

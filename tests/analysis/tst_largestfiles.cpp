@@ -11,7 +11,6 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
-#include <QSemaphore>
 #include <QToolButton>
 
 using namespace corvale;
@@ -126,22 +125,15 @@ private Q_SLOTS:
     {
         QVERIFY(makeFile(at("a/b.bin"), 10));
         runToResult(m_root);
-        QThreadPool *pool = backgroundPool();
-        QSemaphore busy, started;
-        for (int i = 0; i < pool->maxThreadCount(); ++i)
-            pool->start([&] {
-                started.release();
-                busy.acquire();
-            });
-        started.acquire(pool->maxThreadCount());
+        auto hold = std::make_optional<PoolHold>();
         c().showLargestFiles(pathOf("a"));
         const bool stoppable = view()->stopButton()->isVisible();
         QTest::mouseClick(view()->stopButton(), Qt::LeftButton);
-        busy.release(pool->maxThreadCount());
+        hold.reset();
         QVERIFY(stoppable);
         settle();
-        QVERIFY(!s().isFindingLargestFiles() && !s().largestFilesComplete());
-        QVERIFY(!view()->stopButton()->isVisible());
+        QVERIFY(!s().isFindingLargestFiles() && !s().largestFilesComplete()
+            && !view()->stopButton()->isVisible());
         QCOMPARE(view()->statusLabel()->text(),
             QStringLiteral("Stopped after 0 items: the largest files found so far"));
     }
