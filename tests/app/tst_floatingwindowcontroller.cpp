@@ -42,7 +42,11 @@ class TestFloatingWindowController : public QObject
 
     QTemporaryDir m_config;
 
-    static bool shown(QWidget &window) { return window.show(), QTest::qWaitForWindowExposed(&window); }
+    static bool shown(QWidget &window)
+    {
+        window.show();
+        return QTest::qWaitForWindowExposed(&window);
+    }
     static bool isDark(const QWidget &widget) { return DesktopColorScheme::isPaletteDark(widget.palette()); }
     // Light desktop, no portal: what every test starts from unless it says otherwise.
     static DesktopColorScheme *paletteOnlyScheme()

@@ -66,7 +66,11 @@ class TestDynamicStackedView : public QObject
             qFatal("window not exposed");
         return bar;
     }
-    void movePointer(QPoint to = {2, 2}) { QCursor::setPos(to), QCoreApplication::processEvents(); }
+    void movePointer(QPoint to = {2, 2})
+    {
+        QCursor::setPos(to);
+        QCoreApplication::processEvents();
+    }
     void click(QWidget *box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, 5)); }
 
 private slots:

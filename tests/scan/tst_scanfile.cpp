@@ -93,7 +93,10 @@ private slots:
         TempTree tree;
         makeAwkwardTree(tree, chain);
         const std::string exported = tree.path() + ".json", saved = tree.path() + ".saved.json";
-        const auto removeScans = qScopeGuard([&] { ::unlink(exported.c_str()), ::unlink(saved.c_str()); });
+        const auto removeScans = qScopeGuard([&] {
+            for (const std::string *scan : {&exported, &saved})
+                ::unlink(scan->c_str());
+        });
         FolderVisualData scanner;
         const auto walked = scanner.visualizePath(tree.path());
 
