@@ -154,9 +154,7 @@ private Q_SLOTS:
     {
         c().showInFinderFromStack();
         QVERIFY(m_files->calls.isEmpty());
-        QVERIFY(openContextMenu("l1"));
-        QVERIFY(openContextMenu("other"));
-        QVERIFY(!openContextMenu("Files"));
+        QVERIFY(openContextMenu("l1") && openContextMenu("other") && !openContextMenu("Files"));
         QVERIFY(m_files->calls.isEmpty());
         c().showInFinderAction()->trigger();
         c().showInFinderFromStack();
