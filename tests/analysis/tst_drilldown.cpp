@@ -40,10 +40,9 @@ class TestDrillDown : public QObject, ControllerWindow
         QCOMPARE(child<QTableWidget>("tableView")->rowCount(), int(expected.size()));
         for (size_t row = 0; row < s().rows().size(); ++row) {
             QList<QByteArray> selected;
-            for (const auto &record : s().rows()[row].sectors) {
+            for (const auto &record : s().rows()[row].sectors)
                 if (record->isSelected())
                     selected << QByteArray::fromStdString(record->represented<FolderVisualData>()->path());
-            }
             QCOMPARE(selected, expected.mid(qsizetype(row) + 1, 1));
         }
     }
@@ -74,12 +73,10 @@ private Q_SLOTS:
     void initTestCase()
     {
         // root 1150: l1 750 (l2 550 (l3 350 (l4 250))), other 300, loose.bin 100.
-        QVERIFY(makeFile(at("l1/a"), 200));
-        QVERIFY(makeFile(at("l1/l2/b"), 200));
-        QVERIFY(makeFile(at("l1/l2/l3/c"), 100));
-        QVERIFY(makeFile(at("l1/l2/l3/l4/d"), 250));
-        QVERIFY(makeFile(at("other/f"), 300));
-        QVERIFY(makeFile(at("loose.bin"), 100));
+        const std::pair<const char *, int> files[] {{"l1/a", 200}, {"l1/l2/b", 200}, {"l1/l2/l3/c", 100},
+            {"l1/l2/l3/l4/d", 250}, {"other/f", 300}, {"loose.bin", 100}};
+        for (const auto &[name, size] : files)
+            QVERIFY(makeFile(at(name), size));
     }
     void init()
     {
@@ -103,8 +100,7 @@ private Q_SLOTS:
         drillTo({"l1", "l2", "l3"});
         verifyRows({"l1", "l1/l2", "l1/l2/l3"});
         QCOMPARE(entryNames(), listOf("l1/l2/l3"));
-        QVERIFY(!s().wasReduced());
-        QVERIFY(cell(0)->arrow()->isHidden() && !cell(1)->arrow()->isHidden());
+        QVERIFY(!s().wasReduced() && cell(0)->arrow()->isHidden() && !cell(1)->arrow()->isHidden());
         QCOMPARE(cell(2)->titleField()->text(), QStringLiteral("l2"));
 
         clickSector(3, "l4"); // no sub-folders: a single "Files" row
@@ -137,9 +133,8 @@ private Q_SLOTS:
         verifyRows({});
         QCOMPARE(entryNames(), listOf(QString()));
         const auto l1 = s().directoryItems()[size_t(entryNames().indexOf(QStringLiteral("l1")))];
-        QVERIFY(l1->isDir);
-        QCOMPARE(l1->size, quint64(750));
-        QCOMPARE(l1->count, quint64(8)); // 7 items below it
+        // Its count holds itself and the 7 items below it.
+        QCOMPARE(std::tuple(l1->isDir, l1->size, l1->count), std::tuple(true, quint64(750), quint64(8)));
     }
 
     // A drill-down and a cleared selection both empty the checked entries and close the panel.
@@ -159,9 +154,7 @@ private Q_SLOTS:
     {
         c().showInFinderFromStack();
         QVERIFY(m_files->calls.isEmpty());
-        QVERIFY(openContextMenu("l1"));
-        QVERIFY(openContextMenu("other"));
-        QVERIFY(!openContextMenu("Files"));
+        QVERIFY(openContextMenu("l1") && openContextMenu("other") && !openContextMenu("Files"));
         QVERIFY(m_files->calls.isEmpty());
         c().showInFinderAction()->trigger();
         c().showInFinderFromStack();
@@ -179,8 +172,7 @@ private Q_SLOTS:
         QTRY_VERIFY(!cell(1)->isAnimating());
         clickSector(1, "l2");
         clickSector(1, "l2");
-        QVERIFY(!cell(1)->isAnimating());
-        QCOMPARE(cell(1)->topAnimationConstraint(), VisualDataCell::RestingTop);
+        QVERIFY(!cell(1)->isAnimating() && cell(1)->topAnimationConstraint() == VisualDataCell::RestingTop);
     }
 
     // Up and Down move between the rows' bars, each keeping its own focused sector (the selected
@@ -233,8 +225,7 @@ private Q_SLOTS:
     {
         drillTo({"l1", "l2"});
         QAccessibleInterface *list = QAccessible::queryAccessibleInterface(child("tableView"));
-        QCOMPARE(list->role(), QAccessible::List);
-        QCOMPARE(list->childCount(), 3);
+        QCOMPARE(std::tuple(list->role(), list->childCount()), std::tuple(QAccessible::List, 3));
         QStringList names;
         for (int i = 0; i < list->childCount(); ++i) {
             // Up and down the same tree, as the AT-SPI bridge walks it both ways.

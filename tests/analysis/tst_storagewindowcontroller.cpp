@@ -101,8 +101,7 @@ private Q_SLOTS:
             (QStringList {"chartView", "selectedFolderItems", "progressLabel", "stopButton", "loader"}));
         QCOMPARE((QStringList {text("titleLabel"), text("selectedFolderItems"), text("progressLabel")}),
             (QStringList {QFile::decodeName(m_a), QString(), "Analyzing..."}));
-        QVERIFY(!child<QLabel>("selectedFolderIcon")->pixmap().isNull());
-        QVERIFY(c().spinner()->isAnimating());
+        QVERIFY(!child<QLabel>("selectedFolderIcon")->pixmap().isNull() && c().spinner()->isAnimating());
 
         const QLocale previous;
         QLocale::setDefault(QLocale(QLocale::German));
@@ -156,13 +155,10 @@ private Q_SLOTS:
         const QList<QWidget *> order {child("refreshButton"), child("selectFolderButton"),
             static_cast<QWidget *>(cell(0)->headerButton()), rows->bar(1), child("fileTableView"),
             child("trashButton")};
-        for (int i = 1; i <= order.size(); ++i) {
-            press(Qt::Key_Tab);
-            QCOMPARE(QApplication::focusWidget(), order[(3 + i) % order.size()]);
-        }
-        for (int i = 1; i <= order.size(); ++i) {
-            press(Qt::Key_Backtab, Qt::ShiftModifier);
-            QCOMPARE(QApplication::focusWidget(), order[(3 + 2 * order.size() - i) % order.size()]);
+        const qsizetype n = order.size();
+        for (qsizetype i = 1; i <= 2 * n; ++i) {
+            press(i <= n ? Qt::Key_Tab : Qt::Key_Backtab, i <= n ? Qt::NoModifier : Qt::ShiftModifier);
+            QCOMPARE(QApplication::focusWidget(), order[(i <= n ? 3 + i : 3 + 3 * n - i) % n]);
         }
     }
 

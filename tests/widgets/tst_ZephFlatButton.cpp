@@ -10,12 +10,6 @@
 using namespace corvale;
 
 using Placement = FlatButtonPlacement;
-using OptionalRect = std::optional<QRect>;
-
-namespace {
-const QColor normalColor(20, 40, 200);
-const QColor highlightColor(200, 40, 20);
-} // namespace
 
 class tst_ZephFlatButton : public QObject
 {
@@ -37,6 +31,7 @@ private slots:
             {false, "por", "100", "000"}, // toggle: dragging out cancels
             {false, "prpoir", "110111", "011111"}, // toggled on, then cancelled
         };
+        const QColor normalColor(20, 40, 200), highlightColor(200, 40, 20);
         for (const auto &[momentary, steps, states, clicks] : rows) {
             QWidget window; // larger than the button, so that the pointer can leave it
             window.resize(300, 100);
@@ -85,8 +80,7 @@ private slots:
             button->setEnabled(enabled);
             QTest::mouseClick(&window, Qt::LeftButton, {}, QPoint(100, 50));
         }
-        QCOMPARE(buttonClicked.size(), 2);
-        QCOMPARE(behindClicked.size(), 1);
+        QCOMPARE(std::tuple(buttonClicked.size(), behindClicked.size()), std::tuple(2, 1));
     }
 
     void keyboardActivation()
@@ -129,8 +123,7 @@ private slots:
         QTest::keyClick(button, Qt::Key_Tab);
         QVERIFY(button->hasFocus());
         const QImage image = button->grab().toImage();
-        const int ring = qGray(image.pixel(3, 20));
-        const int inside = qGray(image.pixel(60, 20));
+        const int ring = qGray(image.pixel(3, 20)), inside = qGray(image.pixel(60, 20));
         QVERIFY2(qAbs(ring - inside) > 60, qPrintable(QStringLiteral("%1 on %2").arg(ring).arg(inside)));
     }
 
@@ -157,19 +150,14 @@ private slots:
                 {30, 23, 41, 15}, {101, 61}, {40.2, 14.5}},
             {"negative halves", P::ImageOnly, "", {-3, -3, 16, 16}, {}, {11, 11}},
         };
-        auto frame = [](QRect rect) { return rect.isNull() ? OptionalRect() : OptionalRect(rect); };
+        auto frame = [](QRect rect) { return rect.isNull() ? std::optional<QRect>() : rect; };
         for (const Case &c : cases) {
             const QByteArray flags(c.flags);
-            Placement::Input input;
-            input.button = c.button;
-            if (!flags.contains('n'))
-                input.image = QSizeF(16, 16);
-            if (!flags.contains('t'))
-                input.title = c.titleSize;
-            input.spacing = 8;
-            input.position = Placement::ImagePosition(c.position);
-            input.hug = flags.contains('h');
-            input.direction = flags.contains('r') ? Qt::RightToLeft : Qt::LeftToRight;
+            const Placement::Input input {c.button,
+                flags.contains('n') ? std::nullopt : std::optional(QSizeF(16, 16)),
+                flags.contains('t') ? std::nullopt : std::optional(c.titleSize), 8,
+                Placement::ImagePosition(c.position), flags.contains('h'),
+                flags.contains('r') ? Qt::RightToLeft : Qt::LeftToRight};
             QVERIFY2(Placement::imageFrame(input) == frame(c.image), c.name);
             QVERIFY2(Placement::titleFrame(input) == frame(c.title), c.name);
         }
